@@ -1,0 +1,119 @@
+#include "framework/CWinApp.h"
+
+#include <cstdlib>
+#include <cstring>
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace {
+
+CWinApp* g_pApp = nullptr;
+
+LPCSTR DuplicateString(LPCSTR psz)
+{
+    return psz ? _strdup(psz) : nullptr;
+}
+
+void FreeString(LPCSTR& psz)
+{
+    std::free(const_cast<LPSTR>(psz));
+    psz = nullptr;
+}
+
+} // namespace
+
+CWinApp* AfxGetApp()
+{
+    return g_pApp;
+}
+
+HINSTANCE AfxGetInstanceHandle()
+{
+    return reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
+
+CWinApp::CWinApp(LPCSTR pszAppName)
+    : m_pszAppName(DuplicateString(pszAppName))
+{
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp()
+{
+    FreeString(m_pszAppName);
+    FreeString(m_pszExeName);
+    FreeString(m_pszProfileName);
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+const MessageMap* CWinApp::GetThisMessageMap()
+{
+    static constexpr MessageMap map{&CCmdTarget::GetThisMessageMap, {}};
+    return &map;
+}
+
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
+
+int CWinApp::ExitInstance()
+{
+    return 0;
+}
+
+void CWinApp::SetDefaultNames(HINSTANCE hInstance)
+{
+    m_hInstance = hInstance;
+
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(hInstance, path, MAX_PATH);
+    const char* base = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':')
+            base = p + 1;
+    CString exeName(base);
+    const int dot = exeName.Find('.');
+    if (dot >= 0)
+        exeName = exeName.Left(dot);
+
+    FreeString(m_pszExeName);
+    m_pszExeName = DuplicateString(exeName);
+    if (!m_pszAppName)
+        m_pszAppName = DuplicateString(exeName);
+    SetProfileName(exeName + ".INI");
+}
+
+void CWinApp::SetProfileName(LPCSTR pszPath)
+{
+    FreeString(m_pszProfileName);
+    m_pszProfileName = DuplicateString(pszPath);
+}
+
+CString CWinApp::GetProfileString(LPCSTR pszSection, LPCSTR pszEntry, LPCSTR pszDefault) const
+{
+    CString value;
+    GetPrivateProfileStringA(pszSection, pszEntry, pszDefault ? pszDefault : "",
+                             value.GetBuffer(kProfileBufferSize - 1), kProfileBufferSize,
+                             m_pszProfileName);
+    value.ReleaseBuffer();
+    return value;
+}
+
+UINT CWinApp::GetProfileInt(LPCSTR pszSection, LPCSTR pszEntry, int nDefault) const
+{
+    return GetPrivateProfileIntA(pszSection, pszEntry, nDefault, m_pszProfileName);
+}
+
+BOOL CWinApp::WriteProfileString(LPCSTR pszSection, LPCSTR pszEntry, LPCSTR pszValue) const
+{
+    return WritePrivateProfileStringA(pszSection, pszEntry, pszValue, m_pszProfileName);
+}
+
+BOOL CWinApp::WriteProfileInt(LPCSTR pszSection, LPCSTR pszEntry, int nValue) const
+{
+    char text[16];
+    wsprintfA(text, "%d", nValue);
+    return WriteProfileString(pszSection, pszEntry, text);
+}

@@ -1,0 +1,55 @@
+#!/bin/sh
+# Builds the applet for i686 and x86_64 and runs every test headless under
+# Wine. Installs what is missing first. Exit status: nonzero if any failed.
+set -eu
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+./scripts/install-deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+archs="${KESTRUNE_ARCHS:-i686 x86_64}"
+summary=""
+status=0
+current_prefix=""
+
+stop_wineserver() {
+    [ -n "$current_prefix" ] && WINEPREFIX="$current_prefix" wineserver -k >/dev/null 2>&1 || true
+    current_prefix=""
+}
+trap stop_wineserver EXIT INT TERM
+
+for arch in $archs; do
+    build="$root/build/$arch"
+    echo "== $arch: build"
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" >/dev/null
+    cmake --build "$build" -j "$jobs"
+
+    echo "== $arch: tests"
+    export WINEPREFIX="$build/wineprefix"
+    "$root/scripts/wine-prefix.sh"
+    # One wineserver for the whole run; the first program starts Wine's own
+    # background services, so give it no terminal output to hold open.
+    current_prefix="$WINEPREFIX"
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -p >/dev/null 2>&1 </dev/null || true
+    WINEDEBUG=-all wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+
+    log="$build/ctest.log"
+    if ctest --test-dir "$build" --output-on-failure -j "$jobs" 2>&1 | tee "$log"; then :; fi
+    stop_wineserver
+    unset WINEPREFIX
+
+    if grep -q "tests passed, 0 tests failed" "$log"; then
+        result="passed"
+    else
+        result="FAILED"
+        status=1
+    fi
+    summary="$summary$arch: $(grep -E 'tests passed|No tests were found' "$log" | tail -1) [$result]
+"
+done
+
+echo "== summary"
+printf '%s' "$summary"
+exit $status

@@ -1,0 +1,47 @@
+#include "settings/SettingsFolder.h"
+
+#include "applet/AppletApp.h"
+#include "platform/ModulePath.h"
+
+#include <shlobj.h>
+
+bool ResolveSettingsFolder(CString& path, int csidl, CString subPath)
+{
+    if (subPath.IsEmpty())
+        return false;
+
+    char folder[MAX_PATH] = {};
+    if (SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK)
+        return false;
+    path = folder;
+    path += '\\';
+
+    while (!subPath.IsEmpty()) {
+        const int separator = subPath.Find('\\');
+        if (separator < 0) {
+            path += subPath;
+            subPath.Empty();
+        } else {
+            path += subPath.Left(separator);
+            subPath = subPath.Mid(separator + 1);
+        }
+        if (!CreateDirectoryA(path, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+        path += '\\';
+    }
+    return true;
+}
+
+BOOL CAppletApp::InitInstance()
+{
+    // The framework's default profile (the module's name with ".INI") is not ours.
+    SetProfileName(nullptr);
+
+    CString path;
+    if (!ResolveSettingsFolder(path, CSIDL_COMMON_APPDATA, kSettingsSubPath))
+        path = DriveAndDirectory(GetModuleFilePath(m_hInstance));
+    path += kSettingsFileName;
+    SetProfileName(path);
+
+    return CWinApp::InitInstance();
+}

@@ -1,0 +1,218 @@
+#include "applet/AppletApp.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+class DeviceTableFile : public ::testing::Test {
+protected:
+    DeviceTableFile() { app.SetProfileName(file.c_str()); }
+
+    void WriteRaw(const char* section, int entry, const char* value)
+    {
+        WritePrivateProfileStringA(section, std::to_string(entry).c_str(), value, file.c_str());
+    }
+
+    TempFolder folder;
+    std::string file = folder.File("orvexd.ini");
+    CAppletApp app;
+};
+
+// The file a save writes, as text: the five sections in order, entries ascending.
+std::string ExpectedFileText(const CAppletApp& app)
+{
+    std::string text;
+    auto section = [&](const char* name, auto value) {
+        text += std::string("[") + name + "]\r\n";
+        for (int i = 0; i < kDeviceCount; ++i)
+            text += std::to_string(i) + "=" + value(i) + "\r\n";
+    };
+    section("Device Name", [&](int i) { return std::string(app.m_strDeviceName[i]); });
+    section("IP Address", [&](int i) { return std::to_string(static_cast<int>(app.m_dwIPAddress[i])); });
+    section("Protect No", [&](int i) { return std::string(app.m_strProtectNo[i]); });
+    section("Device ID", [&](int i) { return std::to_string(app.m_byDeviceID[i]); });
+    section("Tcp", [&](int i) { return std::to_string(app.m_byTcp[i]); });
+    return text;
+}
+
+std::string WithoutCarriageReturns(std::string text)
+{
+    std::erase(text, '\r');
+    return text;
+}
+
+} // namespace
+
+TEST_F(DeviceTableFile, NoFileGivesDefaultsAndMakesNoFile)
+{
+    app.LoadDeviceTable();
+    for (int i = 0; i < kDeviceCount; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(app.m_strDeviceName[i], ("ZONE" + std::to_string(i + 1)).c_str());
+        EXPECT_EQ(app.m_dwIPAddress[i], 0u);
+        EXPECT_EQ(app.m_strProtectNo[i], "00");
+        EXPECT_EQ(app.m_byDeviceID[i], 0);
+        EXPECT_EQ(app.m_byTcp[i], kTransportTcpKeepAlive);
+    }
+    EXPECT_FALSE(PathExists(file));
+}
+
+TEST_F(DeviceTableFile, LoadKeepsWhatTheFileHoldsAndDefaultsEmptyTexts)
+{
+    WriteRaw("Device Name", 17, "");
+    WriteRaw("Device Name", 3, "Stage Left");
+    WriteRaw("Protect No", 5, "");
+    WriteRaw("Protect No", 6, "0A1B2C3D4E5F");
+    WriteRaw("Protect No", 7, "xyz");
+    WriteRaw("Device ID", 8, "300");
+    WriteRaw("Device ID", 9, "255");
+    WriteRaw("Tcp", 10, "9");
+    WriteRaw("Tcp", 11, "2");
+    WriteRaw("Tcp", 12, "0");
+    app.LoadDeviceTable();
+
+    EXPECT_EQ(app.m_strDeviceName[17], "ZONE18");
+    EXPECT_EQ(app.m_strDeviceName[3], "Stage Left");
+    EXPECT_EQ(app.m_strProtectNo[5], "00");
+    EXPECT_EQ(app.m_strProtectNo[6], "0A1B2C3D4E5F") << "letter case is kept";
+    EXPECT_EQ(app.m_strProtectNo[7], "xyz") << "nothing is validated";
+    EXPECT_EQ(app.m_byDeviceID[8], 44) << "the low 8 bits of 300";
+    EXPECT_EQ(app.m_byDeviceID[9], 255);
+    EXPECT_EQ(app.m_byTcp[10], 9) << "a transport out of range is held as read";
+    EXPECT_EQ(app.m_byTcp[11], kTransportUdp);
+    EXPECT_EQ(app.m_byTcp[12], kTransportTcp);
+    EXPECT_EQ(app.m_byTcp[13], kTransportTcpKeepAlive);
+}
+
+TEST_F(DeviceTableFile, AddressesGoThroughSignedDecimal)
+{
+    app.LoadDeviceTable();
+    app.m_dwIPAddress[0] = 0xC0A80001;   // 192.168.0.1
+    app.m_dwIPAddress[1] = 0xFFFFFFFF;   // 255.255.255.255
+    app.m_dwIPAddress[2] = 0x0A000001;   // 10.0.0.1
+    app.m_byDeviceID[3] = 255;
+    ASSERT_TRUE(app.SaveDeviceTable());
+
+    char text[32];
+    GetPrivateProfileStringA("IP Address", "0", "", text, sizeof text, file.c_str());
+    EXPECT_STREQ(text, "-1062731775");
+    GetPrivateProfileStringA("IP Address", "1", "", text, sizeof text, file.c_str());
+    EXPECT_STREQ(text, "-1");
+    GetPrivateProfileStringA("IP Address", "2", "", text, sizeof text, file.c_str());
+    EXPECT_STREQ(text, "167772161");
+    GetPrivateProfileStringA("Device ID", "3", "", text, sizeof text, file.c_str());
+    EXPECT_STREQ(text, "255") << "the byte is widened without sign";
+
+    CAppletApp reloaded;
+    reloaded.SetProfileName(file.c_str());
+    reloaded.LoadDeviceTable();
+    EXPECT_EQ(reloaded.m_dwIPAddress[0], 0xC0A80001u);
+    EXPECT_EQ(reloaded.m_dwIPAddress[1], 0xFFFFFFFFu);
+    EXPECT_EQ(reloaded.m_dwIPAddress[2], 0x0A000001u);
+    EXPECT_EQ(reloaded.m_byDeviceID[3], 255);
+}
+
+TEST_F(DeviceTableFile, SaveIntoEmptyFolderWritesExactly1280EntriesInOrder)
+{
+    app.LoadDeviceTable();
+    app.m_strDeviceName[4] = "Rack 5";
+    app.m_dwIPAddress[4] = 0xC0A80005;
+    app.m_strProtectNo[4] = "0a1b2c3d4e5f";
+    app.m_byDeviceID[4] = 7;
+    app.m_byTcp[4] = kTransportTcp;
+    ASSERT_TRUE(app.SaveDeviceTable());
+
+    EXPECT_EQ(WithoutCarriageReturns(ReadFileText(file)), WithoutCarriageReturns(ExpectedFileText(app)));
+}
+
+TEST_F(DeviceTableFile, SaveLeavesForeignSectionsAndEntriesAlone)
+{
+    WriteFileText(file,
+        "[Driver]\r\nPort=5004\r\n"
+        "[Device Name]\r\nlegacy=keep me\r\n0=Old\r\n"
+        "[Tcp]\r\n300=1\r\n");
+    app.LoadDeviceTable();
+    EXPECT_EQ(app.m_strDeviceName[0], "Old");
+    app.m_strDeviceName[0] = "New";
+    ASSERT_TRUE(app.SaveDeviceTable());
+
+    char text[64];
+    GetPrivateProfileStringA("Driver", "Port", "", text, sizeof text, file.c_str());
+    EXPECT_STREQ(text, "5004");
+    GetPrivateProfileStringA("Device Name", "legacy", "", text, sizeof text, file.c_str());
+    EXPECT_STREQ(text, "keep me");
+    GetPrivateProfileStringA("Tcp", "300", "", text, sizeof text, file.c_str());
+    EXPECT_STREQ(text, "1");
+    GetPrivateProfileStringA("Device Name", "0", "", text, sizeof text, file.c_str());
+    EXPECT_STREQ(text, "New");
+}
+
+TEST_F(DeviceTableFile, LongValueReadsAsItsFirst4095Characters)
+{
+    const std::string longName(5000, 'n');
+    WriteFileText(file, "[Device Name]\r\n0=" + longName + "\r\n");
+    app.LoadDeviceTable();
+    EXPECT_EQ(app.m_strDeviceName[0].GetLength(), 4095);
+    EXPECT_EQ(app.m_strDeviceName[0], longName.substr(0, 4095).c_str());
+}
+
+TEST_F(DeviceTableFile, SaveReportsAFileThatCannotBeWritten)
+{
+    ASSERT_TRUE(CreateDirectoryA(file.c_str(), nullptr)) << "a folder stands where the file should be";
+    app.LoadDeviceTable();
+    EXPECT_FALSE(app.SaveDeviceTable());
+}
+
+// Loading and saving add nothing to the cost of the 1,280 profile calls they make.
+TEST_F(DeviceTableFile, CostsNoMoreThanTheRawProfileCalls)
+{
+    using Clock = std::chrono::steady_clock;
+    auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
+    app.LoadDeviceTable();
+    ASSERT_TRUE(app.SaveDeviceTable());
+
+    auto start = Clock::now();
+    for (int i = 0; i < kDeviceCount; ++i) {
+        char entry[8], text[16];
+        wsprintfA(entry, "%d", i);
+        WritePrivateProfileStringA("Device Name", entry, "ZONE", file.c_str());
+        wsprintfA(text, "%d", i);
+        WritePrivateProfileStringA("IP Address", entry, text, file.c_str());
+        WritePrivateProfileStringA("Protect No", entry, "00", file.c_str());
+        WritePrivateProfileStringA("Device ID", entry, text, file.c_str());
+        WritePrivateProfileStringA("Tcp", entry, "1", file.c_str());
+    }
+    const double rawWrites = seconds(Clock::now() - start);
+
+    start = Clock::now();
+    for (int i = 0; i < kDeviceCount; ++i) {
+        char entry[8], buffer[4096];
+        wsprintfA(entry, "%d", i);
+        GetPrivateProfileStringA("Device Name", entry, "ZONE", buffer, sizeof buffer, file.c_str());
+        GetPrivateProfileIntA("IP Address", entry, 0, file.c_str());
+        GetPrivateProfileStringA("Protect No", entry, "00", buffer, sizeof buffer, file.c_str());
+        GetPrivateProfileIntA("Device ID", entry, 0, file.c_str());
+        GetPrivateProfileIntA("Tcp", entry, 1, file.c_str());
+    }
+    const double rawReads = seconds(Clock::now() - start);
+
+    start = Clock::now();
+    app.LoadDeviceTable();
+    const double load = seconds(Clock::now() - start);
+    start = Clock::now();
+    ASSERT_TRUE(app.SaveDeviceTable());
+    const double save = seconds(Clock::now() - start);
+
+    std::printf("[ timing ] load %.3f s against 1,280 raw reads %.3f s; "
+                "save %.3f s against 1,280 raw writes %.3f s\n", load, rawReads, save, rawWrites);
+    RecordProperty("load_s", std::to_string(load));
+    RecordProperty("save_s", std::to_string(save));
+    // Generous: the machine may be busy; a real overhead would be many times this.
+    EXPECT_LT(load, rawReads * 1.5 + 0.1);
+    EXPECT_LT(save, rawWrites * 1.5 + 0.1);
+}

@@ -1,0 +1,27 @@
+#pragma once
+// A fresh folder under the user's temporary folder, removed with its contents.
+
+#include <windows.h>
+
+#include <string>
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }   // ends in a backslash
+    std::string File(const char* name) const { return m_path + name; }
+
+private:
+    std::string m_path;
+};
+
+bool PathExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+std::string ReadFileText(const std::string& path);
+void WriteFileText(const std::string& path, const std::string& text);
+// Removes a file or a folder with everything in it.
+void RemoveTree(const std::string& path);
