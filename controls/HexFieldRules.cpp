@@ -1,0 +1,27 @@
+#include "controls/HexFieldRules.h"
+
+#include <cstdlib>
+
+HexFieldLayout LayOutHexFields(int clientWidth, int clientHeight, int separatorWidth, int edgeHeight)
+{
+    HexFieldLayout layout{};
+    const int w = (clientWidth - (kHexFieldCount - 1) * separatorWidth) / kHexFieldCount;
+    const int step = w + separatorWidth;
+    for (int i = 0; i < kHexFieldCount; ++i)
+        layout.fields[i] = {i * step, edgeHeight, i * step + w, clientHeight};
+    for (int i = 0; i < kHexFieldCount - 1; ++i)
+        layout.separators[i] = {i * step + w, 0, (i + 1) * step, clientHeight};
+    return layout;
+}
+
+CString FormatByte(BYTE value)
+{
+    CString text;
+    text.Format("%02X", value);
+    return text;
+}
+
+long HexFieldNumber(LPCSTR pszText)
+{
+    return std::strtol(pszText, nullptr, 16);
+}

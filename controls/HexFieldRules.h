@@ -1,0 +1,25 @@
+#pragma once
+// The control's rules that need no window: the layout of the six fields and
+// the five gaps, and the text and value of one field.
+
+#include "controls/HexAddress.h"
+#include "framework/CString.h"
+
+struct HexFieldLayout {
+    RECT fields[kHexFieldCount];
+    RECT separators[kHexFieldCount - 1];
+};
+
+// Six equal fields side by side with a gap of separatorWidth between
+// neighbours: field width w = (clientWidth - 5 * separatorWidth) / 6,
+// truncated toward zero, which may leave w at or below 0 for tiny controls.
+// Fields start edgeHeight below the top; gaps span the whole height.
+HexFieldLayout LayOutHexFields(int clientWidth, int clientHeight, int separatorWidth, int edgeHeight);
+
+// A byte as two upper-case hexadecimal digits: "00" to "FF".
+CString FormatByte(BYTE value);
+
+// A field's text as a base-16 number by the C runtime's rule: leading white
+// space, one sign, an optional 0x, digits up to the first that is not one;
+// no digits give 0.
+long HexFieldNumber(LPCSTR pszText);

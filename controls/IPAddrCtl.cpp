@@ -1,0 +1,248 @@
+#include "controls/IPAddrCtl.h"
+
+#include "controls/HexFieldRules.h"
+#include "framework/CPaintDC.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr char kClassName[] = "MACAddr";
+constexpr char kSeparator[] = " ";
+
+} // namespace
+
+const CRuntimeClass CIPAddrCtl::classCIPAddrCtl{"CIPAddrCtl", &CIPAddrCtl::CreateObject};
+
+CWnd* CIPAddrCtl::CreateObject()
+{
+    return new (std::nothrow) CIPAddrCtl;
+}
+
+const MessageMap* CIPAddrCtl::GetThisMessageMap()
+{
+    static constexpr MessageEntry entries[] = {
+        OnMessage<&CIPAddrCtl::OnCreate>(WM_CREATE),
+        OnMessage<&CIPAddrCtl::OnSize>(WM_SIZE),
+        OnMessage<&CIPAddrCtl::OnSetFocus>(WM_SETFOCUS),
+        OnMessage<&CIPAddrCtl::OnPaint>(WM_PAINT),
+        OnMessage<&CIPAddrCtl::OnEraseBkgnd>(WM_ERASEBKGND),
+        OnMessage<&CIPAddrCtl::OnEnable>(WM_ENABLE),
+        OnMessage<&CIPAddrCtl::OnSetFont>(WM_SETFONT),
+        OnMessage<&CIPAddrCtl::OnGetAddress>(HFM_GETADDRESS),
+        OnMessage<&CIPAddrCtl::OnSetAddress>(HFM_SETADDRESS),
+        OnMessage<&CIPAddrCtl::OnSetReadOnly>(HFM_SETREADONLY),
+    };
+    static constexpr MessageMap map{&CWnd::GetThisMessageMap, entries};
+    return &map;
+}
+
+void CIPAddrCtl::PostNcDestroy()
+{
+    delete this;
+}
+
+CHexFieldEdit* CIPAddrCtl::GetField(int n)
+{
+    return n >= 1 && n <= kHexFieldCount ? &m_Field[n - 1] : nullptr;
+}
+
+LRESULT CIPAddrCtl::OnCreate(WPARAM, LPARAM lParam)
+{
+    if (Default() == -1)
+        return -1;
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    m_bNoCheck = (create->style & HFS_NOCHECK) ? TRUE : FALSE;
+    ModifyStyleEx(0, WS_EX_CLIENTEDGE | WS_EX_NOPARENTNOTIFY);
+
+    // The control's own window is the tab stop; the fields have no border.
+    for (int n = 1; n <= kHexFieldCount; ++n) {
+        CHexFieldEdit& field = m_Field[n - 1];
+        field.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_CENTER, RECT{0, 0, 0, 0}, this,
+                     static_cast<UINT>(n));
+        field.SetLimitText(2);
+        field.SetAddrCtl(this);
+    }
+    return 0;
+}
+
+LRESULT CIPAddrCtl::OnSize(WPARAM, LPARAM)
+{
+    Default();
+
+    // The gap is a blank of the window's default font, whatever font the fields use.
+    SIZE separator{};
+    HDC hDC = ::GetDC(m_hWnd);
+    GetTextExtentPoint32A(hDC, kSeparator, 1, &separator);
+    ::ReleaseDC(m_hWnd, hDC);
+
+    RECT client;
+    GetClientRect(&client);
+    const int edge = GetSystemMetrics(SM_CYEDGE);
+    const HexFieldLayout layout = LayOutHexFields(client.right, client.bottom, separator.cx, edge);
+
+    std::memcpy(m_rcField, layout.fields, sizeof m_rcField);
+    std::memcpy(m_rcSeparator, layout.separators, sizeof m_rcSeparator);
+    for (int i = 0; i < kHexFieldCount; ++i) {
+        const RECT& rc = m_rcField[i];
+        m_Field[i].MoveWindow(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+    }
+    return 0;
+}
+
+LRESULT CIPAddrCtl::OnSetFocus(WPARAM, LPARAM)
+{
+    Default();
+    m_Field[0].SetFocus();
+    m_Field[0].SetSel(0, -1);
+    m_Field[0].ScrollCaret();
+    return 0;
+}
+
+LRESULT CIPAddrCtl::OnPaint(WPARAM, LPARAM)
+{
+    CPaintDC dc(this);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColor = SetTextColor(dc, GetSysColor(m_bEnabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    for (RECT rc : m_rcSeparator)
+        DrawTextA(dc, kSeparator, 1, &rc, DT_SINGLELINE | DT_BOTTOM | DT_CENTER);
+    SetTextColor(dc, oldColor);
+    SetBkMode(dc, oldMode);
+    return 0;
+}
+
+LRESULT CIPAddrCtl::OnEraseBkgnd(WPARAM wParam, LPARAM)
+{
+    RECT client;
+    GetClientRect(&client);
+    const int color = m_bEnabled && !m_bReadOnly ? COLOR_WINDOW : COLOR_BTNFACE;
+    FillRect(reinterpret_cast<HDC>(wParam), &client, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(color + 1)));
+    return 1;
+}
+
+LRESULT CIPAddrCtl::OnEnable(WPARAM wParam, LPARAM)
+{
+    Default();
+    const BOOL bEnable = static_cast<BOOL>(wParam);
+    if (bEnable != m_bEnabled) {
+        m_bEnabled = bEnable;
+        for (CHexFieldEdit& field : m_Field)
+            field.EnableWindow(bEnable);
+    }
+    Invalidate(TRUE);
+    return 0;
+}
+
+LRESULT CIPAddrCtl::OnSetFont(WPARAM wParam, LPARAM lParam)
+{
+    // The control keeps no font of its own: the fields show it.
+    for (CHexFieldEdit& field : m_Field)
+        field.SendMessage(WM_SETFONT, wParam, lParam);
+    return 0;
+}
+
+BOOL CIPAddrCtl::ParseField(CHexFieldEdit& field, int& value)
+{
+    CString text;
+    field.GetWindowText(text);
+    if (text.IsEmpty()) {
+        value = 0;
+        field.SetWindowText("00");
+        return TRUE;
+    }
+    const long number = HexFieldNumber(text);
+    if (number < 0 || number > 255) {
+        value = 0;
+        field.SetWindowText("00");
+    } else {
+        value = static_cast<int>(number);
+    }
+    return TRUE;
+}
+
+LRESULT CIPAddrCtl::OnGetAddress(WPARAM, LPARAM lParam)
+{
+    auto* pValue = reinterpret_cast<HexAddressValue*>(lParam);
+    if (!pValue)
+        return 0;
+    std::memset(pValue, 0, sizeof *pValue);
+    for (int i = 0; i < kHexFieldCount; ++i) {
+        int value = 0;
+        ParseField(m_Field[i], value);
+        pValue->bytes[i] = static_cast<BYTE>(value);
+    }
+    pValue->nErrorField = 0;
+    return 1;
+}
+
+LRESULT CIPAddrCtl::OnSetAddress(WPARAM, LPARAM lParam)
+{
+    const auto* pValue = reinterpret_cast<const HexAddressValue*>(lParam);
+    if (!pValue)
+        return 0;
+    for (int i = 0; i < kHexFieldCount; ++i)
+        m_Field[i].SetWindowText(FormatByte(pValue->bytes[i]));
+    return 1;
+}
+
+LRESULT CIPAddrCtl::OnSetReadOnly(WPARAM wParam, LPARAM)
+{
+    m_bReadOnly = static_cast<BOOL>(wParam);
+    for (CHexFieldEdit& field : m_Field)
+        field.SetReadOnly(m_bReadOnly);
+    Invalidate(TRUE);
+    return 1;
+}
+
+void CIPAddrCtl::OnChildChar(UINT, UINT, UINT, CHexFieldEdit*)
+{
+}
+
+LRESULT CALLBACK MACAddrWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        // The object is made with its window; from here on the framework routes
+        // the window's messages and sends what it leaves back to this procedure.
+        CWnd* pControl = CIPAddrCtl::classCIPAddrCtl.CreateObject();
+        if (!pControl)
+            return FALSE;
+        if (!pControl->SubclassWindow(hWnd)) {
+            delete pControl;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+BOOL RegisterMACAddrClass()
+{
+    WNDCLASSA wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_GLOBALCLASS;
+    wc.lpfnWndProc = &MACAddrWndProc;
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32513) /* IDC_IBEAM */);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = kClassName;
+    return RegisterClassA(&wc) != 0;
+}
+
+namespace {
+
+// Dialogs anywhere in the process can name the class once the library is loaded.
+const BOOL g_bClassRegistered = RegisterMACAddrClass();
+
+} // namespace
+
+void DDX_HexAddress(CDataExchange* pDX, int nIDC, BYTE (&value)[kHexFieldCount])
+{
+    HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
+    HexAddressValue record{};
+    if (pDX->m_bSaveAndValidate) {
+        if (::SendMessageA(hWndCtrl, HFM_GETADDRESS, 1, reinterpret_cast<LPARAM>(&record)) == 1)
+            std::memcpy(value, record.bytes, sizeof value);
+    } else {
+        std::memcpy(record.bytes, value, sizeof value);
+        ::SendMessageA(hWndCtrl, HFM_SETADDRESS, 0, reinterpret_cast<LPARAM>(&record));
+    }
+}

@@ -1,0 +1,40 @@
+#include "framework/CDataExchange.h"
+
+#include "framework/CWnd.h"
+
+HWND CDataExchange::PrepareCtrl(int nIDC)
+{
+    HWND hWndCtrl = ::GetDlgItem(m_pDlgWnd->m_hWnd, nIDC);
+    m_hWndLastControl = hWndCtrl;
+    m_bEditLastControl = FALSE;
+    if (!hWndCtrl)
+        Fail();
+    return hWndCtrl;
+}
+
+HWND CDataExchange::PrepareEditCtrl(int nIDC)
+{
+    HWND hWndCtrl = PrepareCtrl(nIDC);
+    m_bEditLastControl = TRUE;
+    return hWndCtrl;
+}
+
+void CDataExchange::Fail()
+{
+    // Only a save can be corrected by the user, so only a save points at the control.
+    if (m_bSaveAndValidate && m_hWndLastControl) {
+        ::SetFocus(m_hWndLastControl);
+        if (m_bEditLastControl)
+            ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
+    }
+    throw Failure{};
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
+{
+    if (rControl.m_hWnd)
+        return;
+    HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
+    if (!rControl.SubclassWindow(hWndCtrl))
+        pDX->Fail();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Dialog data exchange: moves values between a dialog's members and its
+// controls, in one direction per run. A failed exchange focuses the control
+// that failed and abandons the rest of the run.
+
+#include <windows.h>
+
+class CWnd;
+
+class CDataExchange {
+public:
+    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
+        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
+
+    // The control with the given id; fails the exchange when the dialog has none.
+    HWND PrepareCtrl(int nIDC);
+    HWND PrepareEditCtrl(int nIDC);
+    // Focuses the last prepared control (selecting an edit's text) and abandons
+    // the exchange; UpdateData then answers FALSE.
+    [[noreturn]] void Fail();
+
+    BOOL m_bSaveAndValidate;   // TRUE: controls to members
+    CWnd* m_pDlgWnd;
+    HWND m_hWndLastControl = nullptr;
+    BOOL m_bEditLastControl = FALSE;
+
+    struct Failure {};
+};
+
+// Binds a control member to the dialog's child with the given id, once.
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);

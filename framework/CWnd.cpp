@@ -1,0 +1,327 @@
+#include "framework/CWnd.h"
+
+#include "framework/CDataExchange.h"
+#include "framework/CWinApp.h"
+
+#include <memory>
+#include <unordered_map>
+
+namespace {
+
+// Windows live on the host's user-interface thread, and so do these maps.
+std::unordered_map<HWND, CWnd*>& PermanentMap()
+{
+    static std::unordered_map<HWND, CWnd*> map;
+    return map;
+}
+
+// Plain wrappers for windows that no object of ours is bound to; they hold
+// nothing but the handle, so a stale one is harmless.
+std::unordered_map<HWND, std::unique_ptr<CWnd>>& WrapperMap()
+{
+    static std::unordered_map<HWND, std::unique_ptr<CWnd>> map;
+    return map;
+}
+
+} // namespace
+
+CWnd::~CWnd()
+{
+    if (m_hWnd) {
+        if (m_pfnSuper)
+            UnsubclassWindow();
+        else
+            Detach();
+    }
+}
+
+const MessageMap* CWnd::GetThisMessageMap()
+{
+    static constexpr MessageMap map{&CCmdTarget::GetThisMessageMap, {}};
+    return &map;
+}
+
+const CRuntimeClass* CWnd::GetRuntimeClass() const
+{
+    static constexpr CRuntimeClass runtimeClass{"CWnd", nullptr};
+    return &runtimeClass;
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    const auto found = PermanentMap().find(hWnd);
+    return found == PermanentMap().end() ? nullptr : found->second;
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd)
+{
+    if (!hWnd)
+        return nullptr;
+    if (CWnd* bound = FromHandlePermanent(hWnd))
+        return bound;
+    std::unique_ptr<CWnd>& wrapper = WrapperMap()[hWnd];
+    if (!wrapper) {
+        wrapper = std::make_unique<CWnd>();
+        wrapper->m_hWnd = hWnd;
+    }
+    return wrapper.get();
+}
+
+BOOL CWnd::Attach(HWND hWnd)
+{
+    if (!hWnd || m_hWnd || FromHandlePermanent(hWnd))
+        return FALSE;
+    PermanentMap()[hWnd] = this;
+    m_hWnd = hWnd;
+    return TRUE;
+}
+
+HWND CWnd::Detach()
+{
+    HWND hWnd = m_hWnd;
+    if (hWnd) {
+        const auto found = PermanentMap().find(hWnd);
+        if (found != PermanentMap().end() && found->second == this)
+            PermanentMap().erase(found);
+    }
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    if (!Attach(hWnd))
+        return FALSE;
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    if (!m_pfnSuper) {
+        Detach();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
+{
+    HWND hWndControl = ::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID));
+    return hWndControl && SubclassWindow(hWndControl);
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    if (m_pfnSuper && m_hWnd
+        && GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&AfxWndProc))
+        SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    m_pfnSuper = nullptr;
+    return Detach();
+}
+
+BOOL CWnd::CreateChild(LPCSTR pszClassName, LPCSTR pszText, DWORD dwStyle, const RECT& rect,
+                       CWnd* pParent, UINT nID)
+{
+    HWND hWnd = CreateWindowExA(0, pszClassName, pszText, dwStyle | WS_CHILD,
+                                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                                pParent ? pParent->m_hWnd : nullptr,
+                                reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)),
+                                AfxGetInstanceHandle(), nullptr);
+    if (!hWnd)
+        return FALSE;
+    if (!SubclassWindow(hWnd)) {
+        ::DestroyWindow(hWnd);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    return m_hWnd && ::DestroyWindow(m_hWnd);
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    struct Restore {
+        CurrentMessage& current;
+        CurrentMessage saved;
+        ~Restore() { current = saved; }
+    } restore{m_current, m_current};
+    m_current = {message, wParam, lParam};
+
+    if (const MessageEntry* entry = FindMessageEntry(GetMessageMap(), message, wParam))
+        return entry->invoke(this, wParam, lParam);
+    return DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pfnSuper)
+        return CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CWnd::Default()
+{
+    return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam);
+}
+
+void CWnd::DoDataExchange(CDataExchange*)
+{
+}
+
+BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    try {
+        DoDataExchange(&dx);
+        return TRUE;
+    } catch (const CDataExchange::Failure&) {
+        return FALSE;
+    }
+}
+
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
+    if (!pWnd)
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+
+    LRESULT result = 0;
+    try {
+        result = pWnd->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind into the window manager; the message fails quietly.
+        result = message == WM_NCCREATE ? FALSE : 0;
+    }
+
+    if (message == WM_NCDESTROY) {
+        // The window is gone: unbind, then let the object end itself if it owns its life.
+        pWnd->UnsubclassWindow();
+        WrapperMap().erase(hWnd);
+        pWnd->PostNcDestroy();
+    }
+    return result;
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::PostMessageA(m_hWnd, message, wParam, lParam);
+}
+
+CWnd* CWnd::SetFocus() const
+{
+    return FromHandle(::SetFocus(m_hWnd));
+}
+
+CWnd* CWnd::GetFocus()
+{
+    return FromHandle(::GetFocus());
+}
+
+void CWnd::SetWindowText(LPCSTR pszText) const
+{
+    ::SetWindowTextA(m_hWnd, pszText);
+}
+
+void CWnd::GetWindowText(CString& text) const
+{
+    const int length = ::GetWindowTextLengthA(m_hWnd);
+    ::GetWindowTextA(m_hWnd, text.GetBuffer(length), length + 1);
+    text.ReleaseBuffer();
+}
+
+int CWnd::GetWindowTextLength() const
+{
+    return ::GetWindowTextLengthA(m_hWnd);
+}
+
+BOOL CWnd::EnableWindow(BOOL bEnable) const
+{
+    return ::EnableWindow(m_hWnd, bEnable);
+}
+
+BOOL CWnd::IsWindowEnabled() const
+{
+    return ::IsWindowEnabled(m_hWnd);
+}
+
+BOOL CWnd::ShowWindow(int nCmdShow) const
+{
+    return ::ShowWindow(m_hWnd, nCmdShow);
+}
+
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) const
+{
+    ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
+}
+
+DWORD CWnd::GetStyle() const
+{
+    return static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_STYLE));
+}
+
+DWORD CWnd::GetExStyle() const
+{
+    return static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE));
+}
+
+namespace {
+
+BOOL ModifyWindowLong(HWND hWnd, int index, DWORD dwRemove, DWORD dwAdd, UINT nFlags)
+{
+    const DWORD old = static_cast<DWORD>(GetWindowLongPtrA(hWnd, index));
+    const DWORD updated = (old & ~dwRemove) | dwAdd;
+    if (updated == old)
+        return FALSE;
+    SetWindowLongPtrA(hWnd, index, static_cast<LONG_PTR>(updated));
+    if (nFlags)
+        SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+    return TRUE;
+}
+
+} // namespace
+
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) const
+{
+    return ModifyWindowLong(m_hWnd, GWL_STYLE, dwRemove, dwAdd, nFlags);
+}
+
+BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags) const
+{
+    return ModifyWindowLong(m_hWnd, GWL_EXSTYLE, dwRemove, dwAdd, nFlags);
+}
+
+void CWnd::GetClientRect(LPRECT pRect) const
+{
+    ::GetClientRect(m_hWnd, pRect);
+}
+
+void CWnd::GetWindowRect(LPRECT pRect) const
+{
+    ::GetWindowRect(m_hWnd, pRect);
+}
+
+void CWnd::Invalidate(BOOL bErase) const
+{
+    ::InvalidateRect(m_hWnd, nullptr, bErase);
+}
+
+CWnd* CWnd::GetParent() const
+{
+    return FromHandle(::GetParent(m_hWnd));
+}
+
+CWnd* CWnd::GetDlgItem(int nID) const
+{
+    return FromHandle(::GetDlgItem(m_hWnd, nID));
+}
+
+int CWnd::GetDlgCtrlID() const
+{
+    return ::GetDlgCtrlID(m_hWnd);
+}

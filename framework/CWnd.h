@@ -1,0 +1,89 @@
+#pragma once
+// A window object: a window handle plus behaviour. Objects are bound to their
+// windows through a handle map; a subclassed window's messages go through the
+// object's message map, and what it leaves to default processing goes to the
+// window's own procedure.
+
+#include "framework/CString.h"
+#include "framework/MessageMap.h"
+#include "framework/RuntimeClass.h"
+
+class CDataExchange;
+
+class CWnd : public CCmdTarget {
+public:
+    CWnd() = default;
+    ~CWnd() override;
+
+    const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
+    static const MessageMap* GetThisMessageMap();
+    virtual const CRuntimeClass* GetRuntimeClass() const;
+
+    HWND m_hWnd = nullptr;
+    operator HWND() const { return m_hWnd; }
+
+    // The object bound to a window. A window that has none gets a plain CWnd
+    // wrapper that the framework keeps, so the result is null only for null.
+    static CWnd* FromHandle(HWND hWnd);
+    // The bound object, or null when the window has none.
+    static CWnd* FromHandlePermanent(HWND hWnd);
+
+    BOOL Attach(HWND hWnd);
+    HWND Detach();
+    // Binds the object and routes the window's messages through it.
+    BOOL SubclassWindow(HWND hWnd);
+    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+    HWND UnsubclassWindow();
+
+    // Creates a child window of a registered class and subclasses it.
+    BOOL CreateChild(LPCSTR pszClassName, LPCSTR pszText, DWORD dwStyle, const RECT& rect,
+                     CWnd* pParent, UINT nID);
+    BOOL DestroyWindow();
+
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Default processing of the message being handled.
+    LRESULT Default();
+    // Called after the window is gone and the object unbound.
+    virtual void PostNcDestroy() {}
+
+    virtual void DoDataExchange(CDataExchange* pDX);
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+
+    CWnd* SetFocus() const;
+    static CWnd* GetFocus();
+    void SetWindowText(LPCSTR pszText) const;
+    void GetWindowText(CString& text) const;
+    int GetWindowTextLength() const;
+    BOOL EnableWindow(BOOL bEnable = TRUE) const;
+    BOOL IsWindowEnabled() const;
+    BOOL ShowWindow(int nCmdShow) const;
+    void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE) const;
+    DWORD GetStyle() const;
+    DWORD GetExStyle() const;
+    BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0) const;
+    BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0) const;
+    void GetClientRect(LPRECT pRect) const;
+    void GetWindowRect(LPRECT pRect) const;
+    void Invalidate(BOOL bErase = TRUE) const;
+    CWnd* GetParent() const;
+    CWnd* GetDlgItem(int nID) const;
+    int GetDlgCtrlID() const;
+
+private:
+    struct CurrentMessage {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    CurrentMessage m_current{};
+    WNDPROC m_pfnSuper = nullptr;
+
+    friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
+};
+
+// The framework's window procedure for subclassed windows.
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
