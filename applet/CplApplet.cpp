@@ -1,13 +1,58 @@
 // The library's one export: the Control Panel host's entry point.
 
 #include "applet/AppletApp.h"
+#include "dialog/DeviceSettingsDlg.h"
 #include "resources/resource.h"
 
 #include <cpl.h>
 
+#include <memory>
+
 CAppletApp theApp;
 
-extern "C" LONG APIENTRY CPlApplet(HWND /*hwndCPl*/, UINT uMsg, LPARAM /*lParam1*/, LPARAM lParam2)
+namespace {
+
+constexpr char kAppletName[] = "Orvex Network Driver";
+
+// The driver keeps reading the old file, so the user must learn that OK did
+// not take effect; the live table keeps the edits for another try.
+void ReportSaveFailure(HWND hwndCPl)
+{
+    CString text;
+    text.Format("The settings could not be saved.\n\nThe file\n%s\ncould not be written.",
+                theApp.m_pszProfileName ? theApp.m_pszProfileName : "");
+    ::MessageBoxA(hwndCPl, text, kAppletName, MB_ICONEXCLAMATION | MB_OK);
+}
+
+void RunDeviceSettings(HWND hwndCPl)
+{
+    // About 20 KB of working copy: kept off the host's stack.
+    auto dlg = std::make_unique<CDeviceSettingsDlg>(CWnd::FromHandle(hwndCPl));
+    for (int i = 0; i < kDeviceCount; ++i) {
+        dlg->m_strDeviceName[i] = theApp.m_strDeviceName[i];
+        dlg->m_dwIPAddress[i] = theApp.m_dwIPAddress[i];
+        dlg->m_strProtectNo[i] = theApp.m_strProtectNo[i];
+        dlg->m_byDeviceID[i] = theApp.m_byDeviceID[i];
+        dlg->m_byTcp[i] = theApp.m_byTcp[i];
+    }
+
+    if (dlg->DoModal() != IDOK)
+        return;
+
+    for (int i = 0; i < kDeviceCount; ++i) {
+        theApp.m_strDeviceName[i] = dlg->m_strDeviceName[i];
+        theApp.m_dwIPAddress[i] = dlg->m_dwIPAddress[i];
+        theApp.m_strProtectNo[i] = dlg->m_strProtectNo[i];
+        theApp.m_byDeviceID[i] = dlg->m_byDeviceID[i];
+        theApp.m_byTcp[i] = dlg->m_byTcp[i];
+    }
+    if (!theApp.SaveDeviceTable())
+        ReportSaveFailure(hwndCPl);
+}
+
+} // namespace
+
+extern "C" LONG APIENTRY CPlApplet(HWND hwndCPl, UINT uMsg, LPARAM /*lParam1*/, LPARAM lParam2)
 {
     try {
         switch (uMsg) {
@@ -23,6 +68,9 @@ extern "C" LONG APIENTRY CPlApplet(HWND /*hwndCPl*/, UINT uMsg, LPARAM /*lParam1
                 info->idInfo = IDS_APPLET_NAME;
                 info->lData = 0;
             }
+            return 0;
+        case CPL_DBLCLK:
+            RunDeviceSettings(hwndCPl);
             return 0;
         default:
             return 0;
