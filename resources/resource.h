@@ -4,3 +4,14 @@
 #define IDS_APPLET_NAME 1
 #define IDD_DEVICE_SETTINGS 102
 #define IDI_APPLET 128
+
+// Controls of IDD_DEVICE_SETTINGS. The transport radio buttons are
+// IDC_TCP + the transport value (0 TCP, 1 TCP-KEEPALIVE, 2 UDP).
+#define IDC_TCP 1003
+#define IDC_TCP_KEEPALIVE 1004
+#define IDC_UDP 1005
+#define IDC_DEVICE_NO 1006
+#define IDC_DEVICE_NAME 1007
+#define IDC_DEVICE_ID 1008
+#define IDC_IP_ADDRESS 1010
+#define IDC_PROTECT_NO 1015
