@@ -5,7 +5,8 @@
 #define IDD_DEVICE_SETTINGS 102
 #define IDI_APPLET 128
 
-// Placeholder ids of the device settings dialog until the resources land on main.
+// Controls of IDD_DEVICE_SETTINGS. The transport radio buttons are
+// IDC_TCP + the transport value (0 TCP, 1 TCP-KEEPALIVE, 2 UDP).
 #define IDC_TCP 1003
 #define IDC_TCP_KEEPALIVE 1004
 #define IDC_UDP 1005

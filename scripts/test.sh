@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the applet for i686 and x86_64 and runs every test headless under
-# Wine. Installs what is missing first. Exit status: nonzero if any failed.
+# Builds the applet for i686 and x86_64, and the installer holding both, and
+# runs every test headless under Wine. Installs what is missing first.
+# Exit status: nonzero if any failed.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -9,6 +10,13 @@ root=$(pwd)
 
 jobs=$(nproc 2>/dev/null || echo 2)
 archs="${KESTRUNE_ARCHS:-i686 x86_64}"
+# The installer needs both builds; the x86_64 tree makes it from the i686 one.
+has_arch() { case " $archs " in *" $1 "*) return 0 ;; esac; return 1; }
+installer=""
+if has_arch i686 && has_arch x86_64; then
+    archs="i686 x86_64"
+    installer="$root/build/i686"
+fi
 summary=""
 status=0
 current_prefix=""
@@ -22,7 +30,11 @@ trap stop_wineserver EXIT INT TERM
 for arch in $archs; do
     build="$root/build/$arch"
     echo "== $arch: build"
-    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" >/dev/null
+    set -- -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake"
+    if [ "$arch" = x86_64 ]; then
+        set -- "$@" -DKESTRUNE_I686_BUILD="$installer"
+    fi
+    cmake -S "$root" -B "$build" "$@" >/dev/null
     cmake --build "$build" -j "$jobs"
 
     echo "== $arch: tests"
@@ -36,7 +48,7 @@ for arch in $archs; do
     WINEDEBUG=-all wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 
     log="$build/ctest.log"
-    if ctest --test-dir "$build" --output-on-failure -j "$jobs" 2>&1 | tee "$log"; then :; fi
+    if ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE installer 2>&1 | tee "$log"; then :; fi
     stop_wineserver
     unset WINEPREFIX
 
@@ -49,6 +61,21 @@ for arch in $archs; do
     summary="$summary$arch: $(grep -E 'tests passed|No tests were found' "$log" | tail -1) [$result]
 "
 done
+
+# The installer's tests make their own prefixes, a 64-bit and a 32-bit one.
+if [ -n "$installer" ]; then
+    echo "== installer: tests"
+    log="$root/build/x86_64/ctest-installer.log"
+    if ctest --test-dir "$root/build/x86_64" --output-on-failure -j 2 -L installer 2>&1 | tee "$log"; then :; fi
+    if grep -q "tests passed, 0 tests failed" "$log"; then
+        result="passed"
+    else
+        result="FAILED"
+        status=1
+    fi
+    summary="${summary}installer: $(grep -E 'tests passed|No tests were found' "$log" | tail -1) [$result]
+"
+fi
 
 echo "== summary"
 printf '%s' "$summary"
