@@ -270,11 +270,15 @@ LRESULT CALLBACK MACAddrWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
         CWnd* pControl = CIPAddrCtl::classCIPAddrCtl.CreateObject();
         if (!pControl)
             return FALSE;
-        if (!pControl->SubclassWindow(hWnd)) {
-            delete pControl;
-            return FALSE;
+        BOOL bAttached = FALSE;
+        try {
+            bAttached = pControl->SubclassWindow(hWnd);
+        } catch (...) {
+            // The handle map could not grow; the window is not made.
         }
-        return TRUE;
+        if (!bAttached)
+            delete pControl;
+        return bAttached;
     }
     return DefWindowProcA(hWnd, message, wParam, lParam);
 }
