@@ -1,9 +1,76 @@
 #include "controls/HexFieldEdit.h"
 
+#include "controls/HexFieldRules.h"
 #include "controls/IPAddrCtl.h"
+
+namespace {
+
+bool IsDialogWindow(HWND hWnd)
+{
+    char name[12] = {};
+    return hWnd && GetClassNameA(hWnd, name, sizeof name) && lstrcmpA(name, "#32770") == 0;
+}
+
+} // namespace
 
 const MessageMap* CHexFieldEdit::GetThisMessageMap()
 {
-    static constexpr MessageMap map{&CEdit::GetThisMessageMap, {}};
+    static constexpr MessageEntry entries[] = {
+        OnMessage<&CHexFieldEdit::OnChar>(WM_CHAR),
+        OnMessage<&CHexFieldEdit::OnKeyDown>(WM_KEYDOWN),
+    };
+    static constexpr MessageMap map{&CEdit::GetThisMessageMap, entries};
     return &map;
+}
+
+LRESULT CHexFieldEdit::OnChar(WPARAM wParam, LPARAM lParam)
+{
+    const UINT nChar = static_cast<UINT>(wParam);
+    const UINT nRepCnt = LOWORD(lParam);
+    const UINT nFlags = HIWORD(lParam);
+    switch (ClassifyFieldChar(nChar)) {
+    case FieldChar::Navigation:
+        if (m_pAddrCtl)
+            m_pAddrCtl->OnChildChar(nChar, nRepCnt, nFlags, this);
+        return 0;
+    case FieldChar::Edit: {
+        const LRESULT result = Default();
+        if (m_pAddrCtl && GetWindowTextLength() == 2)
+            m_pAddrCtl->OnChildChar(kFieldFull, 0, nFlags, this);
+        return result;
+    }
+    case FieldChar::Refused:
+        break;
+    }
+    MessageBeep(0xFFFFFFFF);
+    return 0;
+}
+
+LRESULT CHexFieldEdit::OnKeyDown(WPARAM wParam, LPARAM lParam)
+{
+    const UINT nChar = static_cast<UINT>(wParam);
+    if (nChar == VK_ESCAPE) {
+        if (CancelDialog())
+            return 0;
+    } else if ((nChar == VK_LEFT || nChar == VK_RIGHT) && m_pAddrCtl) {
+        POINT caret{};
+        GetCaretPos(&caret);
+        const int index = CharFromPos(caret);
+        if ((nChar == VK_LEFT && index == 0) || (nChar == VK_RIGHT && index == GetWindowTextLength()))
+            m_pAddrCtl->OnChildChar(nChar, LOWORD(lParam), HIWORD(lParam), this);
+    }
+    return Default();
+}
+
+bool CHexFieldEdit::CancelDialog() const
+{
+    // The edit's own Escape handling would post WM_CLOSE to the control, not
+    // cancel the dialog; a dialog inside another dialog leaves it to the outer one.
+    HWND hDialog = ::GetParent(::GetParent(m_hWnd));
+    if (!IsDialogWindow(hDialog))
+        return false;
+    HWND hOuter = ::GetParent(hDialog);
+    HWND hTarget = IsDialogWindow(hOuter) ? hOuter : hDialog;
+    ::SendMessageA(hTarget, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(::GetDlgItem(hTarget, IDCANCEL)));
+    return true;
 }

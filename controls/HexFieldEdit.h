@@ -1,5 +1,7 @@
 #pragma once
 // One two-digit field of a CIPAddrCtl. Its control id is its field number, 1 to 6.
+// It takes hexadecimal digits and control characters and hands every move
+// between fields, and out of the control, to its owner.
 
 #include "framework/CEdit.h"
 
@@ -13,4 +15,10 @@ public:
     void SetAddrCtl(CIPAddrCtl* pAddrCtl) { m_pAddrCtl = pAddrCtl; }
 
     CIPAddrCtl* m_pAddrCtl = nullptr;
+
+private:
+    LRESULT OnChar(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
+    // Escape inside a dialog cancels it; answers whether it did.
+    bool CancelDialog() const;
 };

@@ -25,3 +25,21 @@ long HexFieldNumber(LPCSTR pszText)
 {
     return std::strtol(pszText, nullptr, 16);
 }
+
+FieldChar ClassifyFieldChar(UINT nChar)
+{
+    switch (nChar) {
+    case '\t':
+    case '\r':
+    case ' ':
+    case '.':
+        return FieldChar::Navigation;
+    default:
+        break;
+    }
+    if ((nChar >= '0' && nChar <= '9') || (nChar >= 'A' && nChar <= 'F') || (nChar >= 'a' && nChar <= 'f'))
+        return FieldChar::Edit;
+    if (nChar < 32 || nChar == 127)
+        return FieldChar::Edit;
+    return FieldChar::Refused;
+}

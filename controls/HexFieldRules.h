@@ -23,3 +23,14 @@ CString FormatByte(BYTE value);
 // space, one sign, an optional 0x, digits up to the first that is not one;
 // no digits give 0.
 long HexFieldNumber(LPCSTR pszText);
+
+// What a field does with a typed character: Tab, Enter, blank and '.' are
+// navigation for the owner; digits, the letters a to f in either case and the
+// other control characters (Backspace, Ctrl+C, Ctrl+V, ...) go to the edit;
+// everything else is refused with a beep.
+enum class FieldChar { Navigation, Edit, Refused };
+FieldChar ClassifyFieldChar(UINT nChar);
+
+// The code a field passes to its owner when a character has just filled it;
+// the filter refuses a typed '-', so the code cannot come from the keyboard.
+constexpr UINT kFieldFull = '-';

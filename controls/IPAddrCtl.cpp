@@ -30,6 +30,7 @@ const MessageMap* CIPAddrCtl::GetThisMessageMap()
         OnMessage<&CIPAddrCtl::OnEraseBkgnd>(WM_ERASEBKGND),
         OnMessage<&CIPAddrCtl::OnEnable>(WM_ENABLE),
         OnMessage<&CIPAddrCtl::OnSetFont>(WM_SETFONT),
+        OnMessage<&CIPAddrCtl::OnClose>(WM_CLOSE),
         OnMessage<&CIPAddrCtl::OnGetAddress>(HFM_GETADDRESS),
         OnMessage<&CIPAddrCtl::OnSetAddress>(HFM_SETADDRESS),
         OnMessage<&CIPAddrCtl::OnSetReadOnly>(HFM_SETREADONLY),
@@ -142,6 +143,13 @@ LRESULT CIPAddrCtl::OnSetFont(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
+LRESULT CIPAddrCtl::OnClose(WPARAM, LPARAM)
+{
+    // A field's own Escape handling posts WM_CLOSE here; the dialog that holds
+    // the control decides when it goes, not a keystroke.
+    return 0;
+}
+
 BOOL CIPAddrCtl::ParseField(CHexFieldEdit& field, int& value)
 {
     CString text;
@@ -195,8 +203,63 @@ LRESULT CIPAddrCtl::OnSetReadOnly(WPARAM wParam, LPARAM)
     return 1;
 }
 
-void CIPAddrCtl::OnChildChar(UINT, UINT, UINT, CHexFieldEdit*)
+void CIPAddrCtl::OnChildChar(UINT nChar, UINT, UINT, CHexFieldEdit* pField)
 {
+    const int n = pField->GetDlgCtrlID();
+    CHexFieldEdit* pNext = n < kHexFieldCount ? GetField(n + 1) : nullptr;
+    CHexFieldEdit* pPrevious = n > 1 ? GetField(n - 1) : nullptr;
+    HWND hParent = ::GetParent(m_hWnd);
+
+    switch (nChar) {
+    case '\t':
+        if (HWND hItem = GetNextDlgTabItem(hParent, m_hWnd, GetKeyState(VK_SHIFT) < 0))
+            ::SetFocus(hItem);
+        break;
+    case '\r': {
+        const DWORD defId = static_cast<DWORD>(::SendMessageA(hParent, DM_GETDEFID, 0, 0));
+        if (HIWORD(defId) == DC_HASDEFID) {
+            const WORD id = LOWORD(defId);
+            ::SendMessageA(hParent, WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(::GetDlgItem(hParent, id)));
+        }
+        break;
+    }
+    case kFieldFull:
+        if (!m_bNoCheck && !CheckFullField(*pField))
+            break;
+        [[fallthrough]];
+    case ' ':
+    case '.':
+        if (pNext) {
+            pNext->SetFocus();
+            pNext->SetSel(0, -1);
+            pNext->ScrollCaret();
+        }
+        break;
+    case VK_RIGHT:
+        if (pNext)
+            pNext->SetFocus();
+        break;
+    case VK_LEFT:
+        if (pPrevious)
+            pPrevious->SetFocus();
+        break;
+    default:
+        break;
+    }
+}
+
+BOOL CIPAddrCtl::CheckFullField(CHexFieldEdit& field)
+{
+    CString text;
+    field.GetWindowText(text);
+    const long number = HexFieldNumber(text);
+    if (number >= 0 && number <= 255)
+        return TRUE;
+    field.SetWindowText("00");
+    field.SetFocus();
+    field.SetSel(0, -1);
+    field.ScrollCaret();
+    return FALSE;
 }
 
 LRESULT CALLBACK MACAddrWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -207,11 +270,15 @@ LRESULT CALLBACK MACAddrWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
         CWnd* pControl = CIPAddrCtl::classCIPAddrCtl.CreateObject();
         if (!pControl)
             return FALSE;
-        if (!pControl->SubclassWindow(hWnd)) {
-            delete pControl;
-            return FALSE;
+        BOOL bAttached = FALSE;
+        try {
+            bAttached = pControl->SubclassWindow(hWnd);
+        } catch (...) {
+            // The handle map could not grow; the window is not made.
         }
-        return TRUE;
+        if (!bAttached)
+            delete pControl;
+        return bAttached;
     }
     return DefWindowProcA(hWnd, message, wParam, lParam);
 }
@@ -229,10 +296,38 @@ BOOL RegisterMACAddrClass()
 
 namespace {
 
-// Dialogs anywhere in the process can name the class once the library is loaded.
-const BOOL g_bClassRegistered = RegisterMACAddrClass();
+// Dialogs anywhere in the process can name the class once the library is
+// loaded. The class is global, so it would outlive the library and point into
+// unloaded code: the library takes back what it registered when it goes. A
+// class that another module registered first is not ours to remove.
+class CMACAddrClassRegistration {
+public:
+    CMACAddrClassRegistration() : m_bRegistered(RegisterMACAddrClass()) {}
+    ~CMACAddrClassRegistration()
+    {
+        if (m_bRegistered)
+            UnregisterMACAddrClass();
+    }
+    CMACAddrClassRegistration(const CMACAddrClassRegistration&) = delete;
+    CMACAddrClassRegistration& operator=(const CMACAddrClassRegistration&) = delete;
+
+private:
+    BOOL m_bRegistered;
+};
+
+const CMACAddrClassRegistration g_classRegistration;
 
 } // namespace
+
+BOOL UnregisterMACAddrClass()
+{
+    // A class registered without an instance is recorded under the instance
+    // the system chose (the process's main module on Wine): unregister it with that.
+    WNDCLASSA wc{};
+    if (!GetClassInfoA(GetModuleHandleA(nullptr), kClassName, &wc) || wc.lpfnWndProc != &MACAddrWndProc)
+        return FALSE;
+    return UnregisterClassA(kClassName, wc.hInstance);
+}
 
 void DDX_HexAddress(CDataExchange* pDX, int nIDC, BYTE (&value)[kHexFieldCount])
 {

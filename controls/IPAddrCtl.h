@@ -24,8 +24,16 @@ public:
     // Reads one field as 0 to 255; an empty field or one out of range reads
     // as 0 and shows "00". Never fails.
     BOOL ParseField(CHexFieldEdit& field, int& value);
-    // Navigation between fields and out of the control, as the fields ask for it.
+    // Navigation between fields and out of the control, as the fields ask for
+    // it: Tab and Shift+Tab to the parent's next or previous tab item, Enter to
+    // the parent's default button, blank and '.' to the next field with its
+    // text selected, kFieldFull the same after the range check, VK_RIGHT and
+    // VK_LEFT to the next and previous field as they are.
     void OnChildChar(UINT nChar, UINT nRepCnt, UINT nFlags, CHexFieldEdit* pField);
+
+    // The range check of a field that has just become full: a value outside 0
+    // to 255 resets it to "00" and keeps the focus in it; answers FALSE then.
+    BOOL CheckFullField(CHexFieldEdit& field);
 
     CHexFieldEdit m_Field[kHexFieldCount];
     RECT m_rcField[kHexFieldCount] = {};
@@ -45,14 +53,18 @@ private:
     LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
     LRESULT OnEnable(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetFont(WPARAM wParam, LPARAM lParam);
+    LRESULT OnClose(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetAddress(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetAddress(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetReadOnly(WPARAM wParam, LPARAM lParam);
 };
 
 // Registers the process-wide window class "MACAddr"; done once while the
-// library starts up.
+// library starts up. The library unregisters it when it is unloaded, if its
+// own registration succeeded.
 BOOL RegisterMACAddrClass();
+// Removes the class when it is this module's and no window of it is left.
+BOOL UnregisterMACAddrClass();
 LRESULT CALLBACK MACAddrWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Exchanges six bytes with the "MACAddr" control of the given id.

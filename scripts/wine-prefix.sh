@@ -8,11 +8,27 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 graphics="${KESTRUNE_WINE_GRAPHICS:-null}"
 
-[ -f "$WINEPREFIX/.kestrune-ready" ] && exit 0
+# Wine's own stand-ins for the Windows fonts (the "System" font and "MS Sans
+# Serif" among them) come with fonts-wine, but this Wine does not look for them
+# there: they go where Windows keeps its fonts, so that dialogs measure and
+# draw in the fonts they name.
+wine_fonts=/usr/share/wine/fonts
+install_fonts() {
+    [ -f "$WINEPREFIX/.kestrune-fonts" ] && return 0
+    [ -d "$wine_fonts" ] || return 0
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp "$wine_fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    touch "$WINEPREFIX/.kestrune-fonts"
+}
+
+[ -f "$WINEPREFIX/.kestrune-ready" ] && [ -f "$WINEPREFIX/.kestrune-fonts" ] && exit 0
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
-[ -f "$WINEPREFIX/.kestrune-ready" ] && exit 0
+if [ -f "$WINEPREFIX/.kestrune-ready" ]; then
+    install_fonts
+    exit 0
+fi
 
 rm -rf "$WINEPREFIX"
 env -u DISPLAY -u WAYLAND_DISPLAY wineboot -i >"$WINEPREFIX.boot.log" 2>&1
@@ -33,4 +49,5 @@ REGEDIT4
 REG
 env -u DISPLAY -u WAYLAND_DISPLAY wine regedit /S "$reg" >>"$WINEPREFIX.boot.log" 2>&1
 wineserver -w
+install_fonts
 touch "$WINEPREFIX/.kestrune-ready"
