@@ -129,16 +129,13 @@ void TypeName(HWND dlg, const char* name)
     SendDlgItemMessageA(dlg, kDeviceName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
 }
 
-// Twelve digits, two into each field as the keyboard delivers them; each
-// field's text is selected first, as it is when the caret enters it.
+// Twelve digits as the keyboard delivers them to the focused window: the
+// control puts the focus into its first field, and each full field moves on.
 void TypeProtect(HWND dlg, const char* digits)
 {
-    for (int n = 1; n <= kHexFieldCount; ++n) {
-        HWND field = HexField(dlg, n);
-        SendMessageA(field, EM_SETSEL, 0, -1);
-        for (int i = 0; i < 2; ++i)
-            SendMessageA(field, WM_CHAR, static_cast<unsigned char>(digits[2 * (n - 1) + i]), 1);
-    }
+    SetFocus(GetDlgItem(dlg, kProtectNo));
+    for (const char* p = digits; *p; ++p)
+        SendMessageA(GetFocus(), WM_CHAR, static_cast<unsigned char>(*p), 1);
 }
 
 // The settings file as the platform's reader sees it.
