@@ -95,13 +95,14 @@ void CDeviceSettingsDlg::CommitShownDevice()
 void CDeviceSettingsDlg::OnSelchangeDeviceNo()
 {
     CommitShownDevice();
-    SetTransportCheck(BST_UNCHECKED);
 
     // Without a selection the controls still show the committed slot, so it
-    // stays the current one and the next commit goes back into it.
+    // stays the current one, radio button included, and the next commit goes
+    // back into it.
     const int selected = m_cmbDeviceNo.GetCurSel();
     if (selected < 0 || selected >= kDeviceCount)
         return;
+    SetTransportCheck(BST_UNCHECKED);
     m_nCurDevice = selected;
     ShowCurrentDevice();
 }

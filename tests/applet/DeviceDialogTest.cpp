@@ -290,6 +290,24 @@ TEST_F(DeviceDialog, EmptiedNameKeepsTheStoredName)
     EXPECT_EQ(Stored("Device Name", 1), "Beta");
 }
 
+// A list without a selection leaves the shown slot current: the next commit
+// still lands in it.
+TEST_F(DeviceDialog, NoSelectionKeepsTheShownSlot)
+{
+    Init(kStored);
+    host.Then([&](HWND dlg) {
+        TypeName(dlg, "Still Alpha");
+        PickDeviceNo(dlg, -1);
+        EXPECT_EQ(DlgItemText(dlg, kDeviceName), "Still Alpha");
+        EXPECT_EQ(CheckedTransports(dlg), "1004 ");
+        TypeName(dlg, "Alpha Again");
+        PostCommand(dlg, IDOK);
+    });
+    DoubleClick();
+    EXPECT_EQ(Slot(0), (std::vector<std::string>{"Alpha Again", "-1062731775", "0a1b2c3d4e5f", "41", "1"}));
+    EXPECT_EQ(Slot(1), (std::vector<std::string>{"Beta", "0", "ABC", "0", "7"}));
+}
+
 TEST_F(DeviceDialog, CancelLeavesTheLiveTableAndTheFileAlone)
 {
     Init(kStored);
