@@ -17,48 +17,35 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.
 cmake --build "$build" -j 2 --target control_demo >/dev/null
 
 work=$(mktemp -d)
-xvfb_pid=""
 export WINEPREFIX="$work/wineprefix"
 export WINEDEBUG=-all
+. "$root/scripts/x-session.sh"
 cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    stop_x_session
     [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-# A display number nobody uses.
-n=90
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do
-    n=$((n + 1))
-done
-display=":$n"
-Xvfb "$display" -screen 0 400x200x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
+if ! start_xvfb 400x200; then
+    echo "Xvfb did not start" >&2
+    exit 1
+fi
 
 KESTRUNE_WINE_GRAPHICS=x11 "$root/scripts/wine-prefix.sh"
 # No window manager runs on the display: Wine draws the caption and frame itself.
-DISPLAY="$display" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >"$work/reg.log" 2>&1
-DISPLAY="$display" wine "$build/tests/control_demo.exe" >"$work/demo.log" 2>&1 </dev/null &
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >"$work/reg.log" 2>&1
+wine "$build/tests/control_demo.exe" >"$work/demo.log" 2>&1 </dev/null &
 
 # The demo says "ready" once its dialog is up and painted.
-tries=0
-until grep -q ready "$work/demo.log" 2>/dev/null; do
-    tries=$((tries + 1))
-    if [ "$tries" -gt 300 ]; then
-        echo "the demo dialog did not come up" >&2
-        cat "$work/demo.log" >&2
-        exit 1
-    fi
-    sleep 0.2
-done
+if ! wait_for 60 grep -q ready "$work/demo.log"; then
+    echo "the demo dialog did not come up" >&2
+    show_logs
+    exit 1
+fi
 # Let the X server catch up with the last drawing.
 sleep 1
 
 mkdir -p "$(dirname "$out")"
-DISPLAY="$display" import -window root "$out"
+import -window root "$out"
 echo "saved $out"

@@ -17,16 +17,11 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.
 cmake --build "$build" -j 2 --target Kestrune >/dev/null
 
 work=$(mktemp -d)
-xvfb_pid=""
 export WINEPREFIX="$work/wineprefix"
 export WINEDEBUG=-all
-unset WAYLAND_DISPLAY
+. "$root/scripts/x-session.sh"
 cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    stop_x_session
     [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
@@ -34,30 +29,11 @@ trap 'exit 1' INT TERM
 
 fail() {
     echo "$*" >&2
-    for log in "$work"/*.log; do
-        [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; tail -n 20 "$log" >&2; }
-    done
+    show_logs
     exit 1
 }
 
-# Polls a command every tenth of a second until it succeeds or the seconds run out.
-wait_for() {
-    seconds=$1
-    shift
-    tries=$((seconds * 10))
-    while ! "$@" >/dev/null 2>&1; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || return 1
-        sleep 0.1
-    done
-}
-
-# Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_for 20 test -s "$work/display" || fail "Xvfb did not start"
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+start_xvfb 800x600 || fail "Xvfb did not start"
 
 KESTRUNE_WINE_GRAPHICS=x11 "$root/scripts/wine-prefix.sh"
 # No window manager runs on the display: Wine draws the caption and frame

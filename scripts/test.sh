@@ -27,6 +27,19 @@ stop_wineserver() {
 }
 trap stop_wineserver EXIT INT TERM
 
+# Adds CTest's closing line of a run to the summary; a run without a clean
+# "0 tests failed" fails the whole command.
+record() {
+    if grep -q "tests passed, 0 tests failed" "$2"; then
+        result="passed"
+    else
+        result="FAILED"
+        status=1
+    fi
+    summary="$summary$1: $(grep -E 'tests passed|No tests were found' "$2" | tail -1) [$result]
+"
+}
+
 for arch in $archs; do
     build="$root/build/$arch"
     echo "== $arch: build"
@@ -52,14 +65,7 @@ for arch in $archs; do
     stop_wineserver
     unset WINEPREFIX
 
-    if grep -q "tests passed, 0 tests failed" "$log"; then
-        result="passed"
-    else
-        result="FAILED"
-        status=1
-    fi
-    summary="$summary$arch: $(grep -E 'tests passed|No tests were found' "$log" | tail -1) [$result]
-"
+    record "$arch" "$log"
 done
 
 # The installer's tests make their own prefixes, a 64-bit and a 32-bit one.
@@ -67,14 +73,7 @@ if [ -n "$installer" ]; then
     echo "== installer: tests"
     log="$root/build/x86_64/ctest-installer.log"
     if ctest --test-dir "$root/build/x86_64" --output-on-failure -j 2 -L installer 2>&1 | tee "$log"; then :; fi
-    if grep -q "tests passed, 0 tests failed" "$log"; then
-        result="passed"
-    else
-        result="FAILED"
-        status=1
-    fi
-    summary="${summary}installer: $(grep -E 'tests passed|No tests were found' "$log" | tail -1) [$result]
-"
+    record installer "$log"
 fi
 
 echo "== summary"

@@ -14,25 +14,16 @@ expected_protect="a1b2c3d4e5f6"
 caption="Orvex Network Driver"
 
 work=$(mktemp -d)
-xvfb_pid=""
 control_pid=""
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
-unset WAYLAND_DISPLAY
+. "$scripts/x-session.sh"
 
 stop() {
     status=$?
     if [ -n "$control_pid" ]; then kill "$control_pid" 2>/dev/null || true; fi
-    wineserver -k >/dev/null 2>&1 || true
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    if [ "$status" -ne 0 ]; then
-        for log in "$work"/*.log; do
-            [ -s "$log" ] && { echo "--- $(basename "$log")"; tail -n 20 "$log"; }
-        done
-    fi
+    stop_x_session
+    [ "$status" -eq 0 ] || show_logs
     rm -rf "$work"
     exit "$status"
 }
@@ -44,29 +35,12 @@ fail() {
     exit 1
 }
 
-# Polls a command every tenth of a second until it succeeds or the seconds run out.
-wait_for() {
-    seconds=$1
-    shift
-    tries=$((seconds * 10))
-    while ! "$@" >/dev/null 2>&1; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || return 1
-        sleep 0.1
-    done
-}
-
 # The X driver, a crash ends the process instead of starting a debugger.
 KESTRUNE_WINE_GRAPHICS=x11 "$scripts/wine-prefix.sh"
 ini="$prefix/drive_c/ProgramData/VORMEL/ORVEXDRIVER/orvexd.ini"
 rm -rf "$prefix/drive_c/ProgramData/VORMEL"
 
-# Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_for 20 test -s "$work/display" || fail "Xvfb did not start"
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+start_xvfb 1024x768 || fail "Xvfb did not start"
 
 windows_cpl="Z:$(echo "$cpl" | tr / '\\')"
 # The marker tells when the host has ended (a finished child stays visible to
