@@ -361,6 +361,7 @@ TEST_F(DeviceDialog, FailedSaveIsReportedOnceAndTheEditsAreKept)
     const std::string file = SettingsFolderGuard::SettingsFile();
     ASSERT_TRUE(CreateDirectoryA(file.c_str(), nullptr)) << "a folder where the file belongs";
     ASSERT_EQ(applet.Call(CPL_INIT), 1);
+    host.WatchModalsWithoutIdle();
 
     host.Then([&](HWND dlg) {
         TypeName(dlg, "Kept");

@@ -55,12 +55,18 @@ ScriptedHost::ScriptedHost()
     SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ScriptedHost::WindowProc));
     SetTimer(m_hWnd, kWatchdogTimer, kWatchdogMs, nullptr);
     g_host = this;
-    m_hook = SetWindowsHookExA(WH_CALLWNDPROCRET, &ScriptedHost::AfterWindowProc, nullptr, GetCurrentThreadId());
+}
+
+void ScriptedHost::WatchModalsWithoutIdle()
+{
+    if (!m_hook)
+        m_hook = SetWindowsHookExA(WH_CALLWNDPROCRET, &ScriptedHost::AfterWindowProc, nullptr, GetCurrentThreadId());
 }
 
 ScriptedHost::~ScriptedHost()
 {
-    UnhookWindowsHookEx(m_hook);
+    if (m_hook)
+        UnhookWindowsHookEx(m_hook);
     g_host = nullptr;
     KillTimer(m_hWnd, kWatchdogTimer);
     SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);

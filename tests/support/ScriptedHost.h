@@ -8,9 +8,11 @@
 // loop wakes up and goes idle again after the step's effects. A step ends a
 // modal window by posting to it, as the keyboard and mouse do.
 //
-// Message boxes send no idle message (their template has DS_NOIDLEMSG): a
-// hook on the thread sees their initialisation end, and the host posts
-// itself a step for them, and after each step the next one.
+// Message boxes send no idle message (their template has DS_NOIDLEMSG): once
+// asked to watch for them, a hook on the thread sees their initialisation
+// end, and the host posts itself a step for them, and after each step the
+// next one. The hook sees every message sent on the thread, which Wine makes
+// costly, so only scripts that meet such windows ask for it.
 
 #include <windows.h>
 
@@ -28,6 +30,9 @@ public:
     ScriptedHost& operator=(const ScriptedHost&) = delete;
 
     HWND Window() const { return m_hWnd; }
+
+    // Lets steps run on modal windows that send no idle message (message boxes).
+    void WatchModalsWithoutIdle();
 
     // Appends a step; steps run one per idle, in order.
     void Then(Step step) { m_steps.push_back(std::move(step)); }
