@@ -288,7 +288,7 @@ BOOL RegisterMACAddrClass()
     WNDCLASSA wc{};
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_GLOBALCLASS;
     wc.lpfnWndProc = &MACAddrWndProc;
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32513) /* IDC_IBEAM */);
+    wc.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
     wc.lpszClassName = kClassName;
     return RegisterClassA(&wc) != 0;

@@ -6,27 +6,16 @@ HWND CDataExchange::PrepareCtrl(int nIDC)
 {
     HWND hWndCtrl = ::GetDlgItem(m_pDlgWnd->m_hWnd, nIDC);
     m_hWndLastControl = hWndCtrl;
-    m_bEditLastControl = FALSE;
     if (!hWndCtrl)
         Fail();
-    return hWndCtrl;
-}
-
-HWND CDataExchange::PrepareEditCtrl(int nIDC)
-{
-    HWND hWndCtrl = PrepareCtrl(nIDC);
-    m_bEditLastControl = TRUE;
     return hWndCtrl;
 }
 
 void CDataExchange::Fail()
 {
     // Only a save can be corrected by the user, so only a save points at the control.
-    if (m_bSaveAndValidate && m_hWndLastControl) {
+    if (m_bSaveAndValidate && m_hWndLastControl)
         ::SetFocus(m_hWndLastControl);
-        if (m_bEditLastControl)
-            ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
-    }
     throw Failure{};
 }
 

@@ -14,15 +14,13 @@ public:
 
     // The control with the given id; fails the exchange when the dialog has none.
     HWND PrepareCtrl(int nIDC);
-    HWND PrepareEditCtrl(int nIDC);
-    // Focuses the last prepared control (selecting an edit's text) and abandons
-    // the exchange; UpdateData then answers FALSE.
+    // Focuses the last prepared control and abandons the exchange; UpdateData
+    // then answers FALSE.
     [[noreturn]] void Fail();
 
     BOOL m_bSaveAndValidate;   // TRUE: controls to members
     CWnd* m_pDlgWnd;
     HWND m_hWndLastControl = nullptr;
-    BOOL m_bEditLastControl = FALSE;
 
     struct Failure {};
 };

@@ -23,7 +23,7 @@ INT_PTR CDialog::DoModal()
 {
     HINSTANCE hInstance = AfxGetInstanceHandle();
     LPCSTR pszTemplate = MAKEINTRESOURCEA(m_nIDTemplate);
-    if (!FindResourceA(hInstance, pszTemplate, MAKEINTRESOURCEA(5) /* RT_DIALOG */))
+    if (!FindResourceA(hInstance, pszTemplate, RT_DIALOG))
         return -1;
 
     // The common controls' classes must exist before a template names them.

@@ -101,12 +101,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-    HWND hWndControl = ::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID));
-    return hWndControl && SubclassWindow(hWndControl);
-}
-
 HWND CWnd::UnsubclassWindow()
 {
     if (m_pfnSuper && m_hWnd
@@ -207,19 +201,9 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
     return ::SendMessageA(m_hWnd, message, wParam, lParam);
 }
 
-BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
-{
-    return ::PostMessageA(m_hWnd, message, wParam, lParam);
-}
-
 CWnd* CWnd::SetFocus() const
 {
     return FromHandle(::SetFocus(m_hWnd));
-}
-
-CWnd* CWnd::GetFocus()
-{
-    return FromHandle(::GetFocus());
 }
 
 void CWnd::SetWindowText(LPCSTR pszText) const
@@ -244,56 +228,22 @@ BOOL CWnd::EnableWindow(BOOL bEnable) const
     return ::EnableWindow(m_hWnd, bEnable);
 }
 
-BOOL CWnd::IsWindowEnabled() const
-{
-    return ::IsWindowEnabled(m_hWnd);
-}
-
-BOOL CWnd::ShowWindow(int nCmdShow) const
-{
-    return ::ShowWindow(m_hWnd, nCmdShow);
-}
-
 void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) const
 {
     ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
 }
 
-DWORD CWnd::GetStyle() const
+BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags) const
 {
-    return static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_STYLE));
-}
-
-DWORD CWnd::GetExStyle() const
-{
-    return static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE));
-}
-
-namespace {
-
-BOOL ModifyWindowLong(HWND hWnd, int index, DWORD dwRemove, DWORD dwAdd, UINT nFlags)
-{
-    const DWORD old = static_cast<DWORD>(GetWindowLongPtrA(hWnd, index));
+    const DWORD old = static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE));
     const DWORD updated = (old & ~dwRemove) | dwAdd;
     if (updated == old)
         return FALSE;
-    SetWindowLongPtrA(hWnd, index, static_cast<LONG_PTR>(updated));
+    SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(updated));
     if (nFlags)
-        SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+        SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
     return TRUE;
-}
-
-} // namespace
-
-BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) const
-{
-    return ModifyWindowLong(m_hWnd, GWL_STYLE, dwRemove, dwAdd, nFlags);
-}
-
-BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags) const
-{
-    return ModifyWindowLong(m_hWnd, GWL_EXSTYLE, dwRemove, dwAdd, nFlags);
 }
 
 void CWnd::GetClientRect(LPRECT pRect) const
@@ -309,11 +259,6 @@ void CWnd::GetWindowRect(LPRECT pRect) const
 void CWnd::Invalidate(BOOL bErase) const
 {
     ::InvalidateRect(m_hWnd, nullptr, bErase);
-}
-
-CWnd* CWnd::GetParent() const
-{
-    return FromHandle(::GetParent(m_hWnd));
 }
 
 CWnd* CWnd::GetDlgItem(int nID) const

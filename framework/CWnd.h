@@ -32,7 +32,6 @@ public:
     HWND Detach();
     // Binds the object and routes the window's messages through it.
     BOOL SubclassWindow(HWND hWnd);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     HWND UnsubclassWindow();
 
     // Creates a child window of a registered class and subclasses it.
@@ -51,25 +50,17 @@ public:
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 
     CWnd* SetFocus() const;
-    static CWnd* GetFocus();
     void SetWindowText(LPCSTR pszText) const;
     void GetWindowText(CString& text) const;
     int GetWindowTextLength() const;
     BOOL EnableWindow(BOOL bEnable = TRUE) const;
-    BOOL IsWindowEnabled() const;
-    BOOL ShowWindow(int nCmdShow) const;
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE) const;
-    DWORD GetStyle() const;
-    DWORD GetExStyle() const;
-    BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0) const;
     BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0) const;
     void GetClientRect(LPRECT pRect) const;
     void GetWindowRect(LPRECT pRect) const;
     void Invalidate(BOOL bErase = TRUE) const;
-    CWnd* GetParent() const;
     CWnd* GetDlgItem(int nID) const;
     int GetDlgCtrlID() const;
 

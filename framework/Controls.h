@@ -10,7 +10,6 @@ public:
     int AddString(LPCSTR pszText) const { return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pszText))); }
     int SetCurSel(int nSelect) const { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nSelect))); }
     int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
-    int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
 };
 
 class CButton : public CWnd {
