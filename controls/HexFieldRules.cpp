@@ -1,7 +1,5 @@
 #include "controls/HexFieldRules.h"
 
-#include <cstdlib>
-
 HexFieldLayout LayOutHexFields(int clientWidth, int clientHeight, int separatorWidth, int edgeHeight)
 {
     HexFieldLayout layout{};
@@ -19,11 +17,6 @@ CString FormatByte(BYTE value)
     CString text;
     text.Format("%02X", value);
     return text;
-}
-
-long HexFieldNumber(LPCSTR pszText)
-{
-    return std::strtol(pszText, nullptr, 16);
 }
 
 FieldChar ClassifyFieldChar(UINT nChar)

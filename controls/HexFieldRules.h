@@ -19,11 +19,6 @@ HexFieldLayout LayOutHexFields(int clientWidth, int clientHeight, int separatorW
 // A byte as two upper-case hexadecimal digits: "00" to "FF".
 CString FormatByte(BYTE value);
 
-// A field's text as a base-16 number by the C runtime's rule: leading white
-// space, one sign, an optional 0x, digits up to the first that is not one;
-// no digits give 0.
-long HexFieldNumber(LPCSTR pszText);
-
 // What a field does with a typed character: Tab, Enter, blank and '.' are
 // navigation for the owner; digits, the letters a to f in either case and the
 // other control characters (Backspace, Ctrl+C, Ctrl+V, ...) go to the edit;

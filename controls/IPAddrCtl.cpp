@@ -2,6 +2,7 @@
 
 #include "controls/HexFieldRules.h"
 #include "framework/CPaintDC.h"
+#include "platform/HexNumber.h"
 
 #include <cstring>
 #include <new>
@@ -159,7 +160,7 @@ BOOL CIPAddrCtl::ParseField(CHexFieldEdit& field, int& value)
         field.SetWindowText("00");
         return TRUE;
     }
-    const long number = HexFieldNumber(text);
+    const long number = ParseHexNumber(text);
     if (number < 0 || number > 255) {
         value = 0;
         field.SetWindowText("00");
@@ -252,7 +253,7 @@ BOOL CIPAddrCtl::CheckFullField(CHexFieldEdit& field)
 {
     CString text;
     field.GetWindowText(text);
-    const long number = HexFieldNumber(text);
+    const long number = ParseHexNumber(text);
     if (number >= 0 && number <= 255)
         return TRUE;
     field.SetWindowText("00");

@@ -14,9 +14,8 @@ using ProtectBytes = BYTE[6];
 // Writes only the six bytes, so a caller may pass the head of a larger record.
 void ProtectTextToBytes(ProtectBytes& bytes, CString text);
 
-// Reads the first two characters as strtol does in base 16 (white space, one
-// sign, an optional "0x" prefix, digits up to the first non-digit; none gives
-// 0) and keeps the low eight bits, so "-3" gives 0xFD.
+// Reads the first two characters as a base-16 number (ParseHexNumber) and
+// keeps the low eight bits, so "-3" gives 0xFD.
 void HexPairToByte(BYTE& byte, CString text);
 
 // Always twelve lowercase hexadecimal digits, two per byte.

@@ -2,6 +2,7 @@
 
 #include "controls/HexFieldRules.h"
 #include "controls/IPAddrCtl.h"
+#include "platform/HexNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -188,11 +189,11 @@ TEST(HexFieldText, EveryByteFormatsAsTwoUpperCaseDigitsAndReadsBack)
         const CString text = FormatByte(static_cast<BYTE>(b));
         ASSERT_EQ(text.GetLength(), 2) << b;
         EXPECT_EQ(CString(text).MakeUpper(), text) << b;
-        EXPECT_EQ(HexFieldNumber(text), b);
+        EXPECT_EQ(ParseHexNumber(text), b);
     }
-    EXPECT_EQ(HexFieldNumber(" +0x1f"), 31);
-    EXPECT_EQ(HexFieldNumber("-1"), -1);
-    EXPECT_EQ(HexFieldNumber("g1"), 0);
+    EXPECT_EQ(ParseHexNumber(" +0x1f"), 31);
+    EXPECT_EQ(ParseHexNumber("-1"), -1);
+    EXPECT_EQ(ParseHexNumber("g1"), 0);
 }
 
 TEST_F(ControlWindow, FieldsFollowTheLayoutOfABlankInTheDefaultFont)
