@@ -16,25 +16,8 @@ build="$root/build/i686"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" >/dev/null
 cmake --build "$build" -j 2 --target control_demo >/dev/null
 
-work=$(mktemp -d)
-export WINEPREFIX="$work/wineprefix"
-export WINEDEBUG=-all
 . "$root/scripts/x-session.sh"
-cleanup() {
-    stop_x_session
-    [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-if ! start_xvfb 400x200; then
-    echo "Xvfb did not start" >&2
-    exit 1
-fi
-
-KESTRUNE_WINE_GRAPHICS=x11 "$root/scripts/wine-prefix.sh"
-# No window manager runs on the display: Wine draws the caption and frame itself.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >"$work/reg.log" 2>&1
+start_throwaway_session 400x200
 wine "$build/tests/control_demo.exe" >"$work/demo.log" 2>&1 </dev/null &
 
 # The demo says "ready" once its dialog is up and painted.

@@ -16,31 +16,17 @@ build="$root/build/i686"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" >/dev/null
 cmake --build "$build" -j 2 --target Kestrune >/dev/null
 
-work=$(mktemp -d)
-export WINEPREFIX="$work/wineprefix"
-export WINEDEBUG=-all
 . "$root/scripts/x-session.sh"
-cleanup() {
-    stop_x_session
-    [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
+start_throwaway_session 800x600
+# Wine draws the frame into the dialog's own X window, so that window is the
+# whole picture. (Without a window manager Wine never makes a window the
+# foreground one, so the caption shows in the inactive colours.)
 
 fail() {
     echo "$*" >&2
     show_logs
     exit 1
 }
-
-start_xvfb 800x600 || fail "Xvfb did not start"
-
-KESTRUNE_WINE_GRAPHICS=x11 "$root/scripts/wine-prefix.sh"
-# No window manager runs on the display: Wine draws the caption and frame
-# itself, into the dialog's own X window, so that window is the whole picture.
-# (Without a window manager Wine never makes a window the foreground one, so
-# the caption shows in the inactive colours.)
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >"$work/reg.log" 2>&1
 
 cpl="Z:$(echo "$build/Kestrune.cpl" | tr / '\\')"
 wine control.exe "$cpl" >"$work/control.log" 2>&1 </dev/null &

@@ -2,6 +2,8 @@
 # caller sets $work (a folder for logs and state) and WINEPREFIX first, then
 # calls start_xvfb; stop_x_session, run on exit, stops the prefix's
 # wineserver and the Xvfb so that nothing holds the caller's output open.
+# The screenshot scripts call start_throwaway_session instead, which does all
+# of that in a folder of its own.
 
 xvfb_pid=""
 
@@ -42,4 +44,22 @@ show_logs() {
         [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; tail -n 20 "$log" >&2; }
     done
     return 0
+}
+
+# A throwaway folder and Wine prefix (drawing on X) on a fresh Xvfb of the
+# given size; all of it goes on exit, unless KEEP_WORK=1 keeps the folder for
+# a look. No window manager runs there, so Wine draws captions and frames
+# itself, into each window's own X window. Needs $root, the project folder.
+start_throwaway_session() {
+    work=$(mktemp -d)
+    export WINEPREFIX="$work/wineprefix"
+    export WINEDEBUG=-all
+    trap 'stop_x_session; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
+    trap 'exit 1' INT TERM
+    if ! start_xvfb "$1"; then
+        echo "Xvfb did not start" >&2
+        exit 1
+    fi
+    KESTRUNE_WINE_GRAPHICS=x11 "$root/scripts/wine-prefix.sh"
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >"$work/reg.log" 2>&1
 }
