@@ -90,40 +90,40 @@ TEST(FieldEditing, AFullFieldMovesOnToTheNextWithItsTextSelected)
         })
         .Type("1")
         .Then([](HWND hDlg) {
-            EXPECT_EQ(TextOf(Field(hDlg, 1)), "1");
+            EXPECT_EQ(WindowText(Field(hDlg, 1)), "1");
             EXPECT_EQ(FocusedField(hDlg), 1);
         })
         .Type("2")
         .Then([](HWND hDlg) {
-            EXPECT_EQ(TextOf(Field(hDlg, 1)), "12");
+            EXPECT_EQ(WindowText(Field(hDlg, 1)), "12");
             EXPECT_EQ(FocusedField(hDlg), 2);
             EXPECT_EQ(Selection(Field(hDlg, 2)), std::make_pair(0ul, 2ul));
         })
         .Type("aB")
         .Then([](HWND hDlg) {
-            EXPECT_EQ(TextOf(Field(hDlg, 2)), "aB") << "letters keep their case";
+            EXPECT_EQ(WindowText(Field(hDlg, 2)), "aB") << "letters keep their case";
             EXPECT_EQ(FocusedField(hDlg), 3);
         })
         // A third digit into a full field whose text is not selected is lost.
         .Then(FocusField(3, 2))
         .Type("4")
         .Then([](HWND hDlg) {
-            EXPECT_EQ(TextOf(Field(hDlg, 3)), "33");
-            EXPECT_EQ(TextOf(Field(hDlg, 4)), "44");
+            EXPECT_EQ(WindowText(Field(hDlg, 3)), "33");
+            EXPECT_EQ(WindowText(Field(hDlg, 4)), "44");
             EXPECT_EQ(FocusedField(hDlg), 4);
         })
         // So is a Backspace at the start of a full field: it moves on.
         .Then(FocusField(4, 0))
         .Key(VK_BACK, '\b')
         .Then([](HWND hDlg) {
-            EXPECT_EQ(TextOf(Field(hDlg, 4)), "44");
+            EXPECT_EQ(WindowText(Field(hDlg, 4)), "44");
             EXPECT_EQ(FocusedField(hDlg), 5);
         })
         // The last field keeps the focus when it fills.
         .Then(FocusField(6, -1))
         .Type("7e")
         .Then([](HWND hDlg) {
-            EXPECT_EQ(TextOf(Field(hDlg, 6)), "7e");
+            EXPECT_EQ(WindowText(Field(hDlg, 6)), "7e");
             EXPECT_EQ(FocusedField(hDlg), 6);
             HexAddressValue read{};
             SendMessageA(Control(hDlg), HFM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&read));
@@ -142,7 +142,7 @@ TEST(FieldEditing, OtherCharactersAreRefused)
         .Then(FocusField(2, 1))
         .Type("g-:G,x")
         .Then([](HWND hDlg) {
-            EXPECT_EQ(TextOf(Field(hDlg, 2)), "5");
+            EXPECT_EQ(WindowText(Field(hDlg, 2)), "5");
             EXPECT_EQ(FocusedField(hDlg), 2);
         });
     EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);
@@ -158,7 +158,7 @@ TEST(FieldEditing, BlankAndDotMoveOnButNotFromTheLastField)
         .Then([](HWND hDlg) {
             EXPECT_EQ(FocusedField(hDlg), 4);
             EXPECT_EQ(Selection(Field(hDlg, 4)), std::make_pair(0ul, 2ul));
-            EXPECT_EQ(TextOf(Field(hDlg, 3)), "03");
+            EXPECT_EQ(WindowText(Field(hDlg, 3)), "03");
         })
         .Type(".")
         .Then(ExpectFocus(5, "'.' moves on"))
@@ -166,7 +166,7 @@ TEST(FieldEditing, BlankAndDotMoveOnButNotFromTheLastField)
         .Type(" .")
         .Then([](HWND hDlg) {
             EXPECT_EQ(FocusedField(hDlg), 6);
-            EXPECT_EQ(TextOf(Field(hDlg, 6)), "06");
+            EXPECT_EQ(WindowText(Field(hDlg, 6)), "06");
         });
     EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);
 }
@@ -209,7 +209,7 @@ TEST(FieldEditing, TabAndShiftTabLeaveTheControlAndComeBackToField1)
         .Key(VK_TAB, '\t')
         .Then([](HWND hDlg) {
             EXPECT_EQ(GetFocus(), GetDlgItem(hDlg, kAfter));
-            EXPECT_EQ(TextOf(Field(hDlg, 3)), "03");
+            EXPECT_EQ(WindowText(Field(hDlg, 3)), "03");
         })
         .Then(FocusField(5, 1))
         .HoldShift(true)
@@ -315,14 +315,14 @@ TEST(FieldEditing, AFullFieldOutOfRangeIsResetAndKeepsTheFocus)
             .Type("1")
             .Then([noCheck](HWND hDlg) {
                 if (noCheck) {
-                    EXPECT_EQ(TextOf(Field(hDlg, 2)), "-1");
+                    EXPECT_EQ(WindowText(Field(hDlg, 2)), "-1");
                     EXPECT_EQ(FocusedField(hDlg), 3);
                     HexAddressValue read{};
                     SendMessageA(Control(hDlg), HFM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&read));
                     EXPECT_EQ(read.bytes[1], 0);
-                    EXPECT_EQ(TextOf(Field(hDlg, 2)), "00");
+                    EXPECT_EQ(WindowText(Field(hDlg, 2)), "00");
                 } else {
-                    EXPECT_EQ(TextOf(Field(hDlg, 2)), "00");
+                    EXPECT_EQ(WindowText(Field(hDlg, 2)), "00");
                     EXPECT_EQ(FocusedField(hDlg), 2);
                     EXPECT_EQ(Selection(Field(hDlg, 2)), std::make_pair(0ul, 2ul));
                 }
@@ -366,7 +366,7 @@ TEST(FieldEditing, EveryFieldOfTheRealSizeTakesTwoOfTheWidestDigit)
         });
     dialog.Then([&widest](HWND hDlg) {
         for (int n = 1; n <= kHexFieldCount; ++n)
-            EXPECT_EQ(TextOf(Field(hDlg, n)), std::string(2, widest)) << "field " << n;
+            EXPECT_EQ(WindowText(Field(hDlg, n)), std::string(2, widest)) << "field " << n;
         EXPECT_EQ(FocusedField(hDlg), 6);
     });
     EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);

@@ -86,20 +86,6 @@ void SetModifiers(bool shift, bool ctrl)
     SetKeyboardState(state);
 }
 
-std::string ClassNameOf(HWND hWnd)
-{
-    char name[64] = {};
-    GetClassNameA(hWnd, name, sizeof name);
-    return name;
-}
-
-std::string TextOf(HWND hWnd)
-{
-    char text[64] = {};
-    GetWindowTextA(hWnd, text, sizeof text);
-    return text;
-}
-
 ScriptedDialog& ScriptedDialog::Key(UINT vk, char ch, bool shift, bool ctrl)
 {
     shift = shift || m_shiftHeld;

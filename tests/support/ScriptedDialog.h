@@ -6,6 +6,7 @@
 // is ended with kScriptEnded by a posted message.
 
 #include "tests/support/DialogTemplate.h"
+#include "tests/support/WindowText.h"
 
 #include <functional>
 #include <string>
@@ -70,7 +71,3 @@ private:
 void PostKey(UINT vk, char ch);
 // Sets the thread's keyboard state of Shift and Ctrl.
 void SetModifiers(bool shift, bool ctrl);
-// The window class name of a window.
-std::string ClassNameOf(HWND hWnd);
-// The text of a window.
-std::string TextOf(HWND hWnd);

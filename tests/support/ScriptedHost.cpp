@@ -145,22 +145,3 @@ void PostCommand(HWND modal, int id)
     PostMessageA(modal, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(modal, id)));
 }
-
-std::string WindowText(HWND hWnd)
-{
-    char text[1024] = {};
-    GetWindowTextA(hWnd, text, sizeof text);
-    return text;
-}
-
-std::string DlgItemText(HWND dialog, int id)
-{
-    return WindowText(GetDlgItem(dialog, id));
-}
-
-std::string ClassName(HWND hWnd)
-{
-    char name[256] = {};
-    GetClassNameA(hWnd, name, sizeof name);
-    return name;
-}

@@ -14,6 +14,8 @@
 // next one. The hook sees every message sent on the thread, which Wine makes
 // costly, so only scripts that meet such windows ask for it.
 
+#include "tests/support/WindowText.h"
+
 #include <windows.h>
 
 #include <deque>
@@ -58,8 +60,3 @@ private:
 
 // Ends a dialog or message box from inside its loop, as a click would.
 void PostCommand(HWND modal, int id);
-
-// Text of a window and of a dialog's child.
-std::string WindowText(HWND hWnd);
-std::string DlgItemText(HWND dialog, int id);
-std::string ClassName(HWND hWnd);
