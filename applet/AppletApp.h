@@ -2,7 +2,7 @@
 // The applet's application object: it owns the live device table, five
 // parallel arrays indexed by slot, and the path of the settings file.
 
-#include "applet/DeviceTable.h"
+#include "settings/DeviceTable.h"
 #include "framework/CWinApp.h"
 
 class CAppletApp : public CWinApp {

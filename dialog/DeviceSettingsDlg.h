@@ -4,7 +4,7 @@
 // when another slot is picked and at OK; Cancel drops nothing in here, the
 // caller simply does not copy the working copy back.
 
-#include "applet/DeviceTable.h"
+#include "settings/DeviceTable.h"
 #include "controls/HexAddress.h"
 #include "dialog/ProtectCodec.h"
 #include "framework/CDialog.h"

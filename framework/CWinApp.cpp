@@ -90,30 +90,3 @@ void CWinApp::SetProfileName(LPCSTR pszPath)
     FreeString(m_pszProfileName);
     m_pszProfileName = DuplicateString(pszPath);
 }
-
-CString CWinApp::GetProfileString(LPCSTR pszSection, LPCSTR pszEntry, LPCSTR pszDefault) const
-{
-    CString value;
-    GetPrivateProfileStringA(pszSection, pszEntry, pszDefault ? pszDefault : "",
-                             value.GetBuffer(kProfileBufferSize - 1), kProfileBufferSize,
-                             m_pszProfileName);
-    value.ReleaseBuffer();
-    return value;
-}
-
-UINT CWinApp::GetProfileInt(LPCSTR pszSection, LPCSTR pszEntry, int nDefault) const
-{
-    return GetPrivateProfileIntA(pszSection, pszEntry, nDefault, m_pszProfileName);
-}
-
-BOOL CWinApp::WriteProfileString(LPCSTR pszSection, LPCSTR pszEntry, LPCSTR pszValue) const
-{
-    return WritePrivateProfileStringA(pszSection, pszEntry, pszValue, m_pszProfileName);
-}
-
-BOOL CWinApp::WriteProfileInt(LPCSTR pszSection, LPCSTR pszEntry, int nValue) const
-{
-    char text[16];
-    wsprintfA(text, "%d", nValue);
-    return WriteProfileString(pszSection, pszEntry, text);
-}

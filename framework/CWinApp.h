@@ -1,7 +1,8 @@
 #pragma once
 // The application object: one per module, registered when it is constructed.
 // The library entry gives it its names and calls its instance initialisation
-// at attach and its exit step at detach. Its profile is a private INI file.
+// at attach and its exit step at detach. It holds the path of its profile, a
+// private INI file, for whoever reads and writes it.
 
 #include "framework/CString.h"
 #include "framework/MessageMap.h"
@@ -17,11 +18,6 @@ public:
     virtual BOOL InitInstance();
     virtual int ExitInstance();
 
-    CString GetProfileString(LPCSTR pszSection, LPCSTR pszEntry, LPCSTR pszDefault = nullptr) const;
-    UINT GetProfileInt(LPCSTR pszSection, LPCSTR pszEntry, int nDefault) const;
-    BOOL WriteProfileString(LPCSTR pszSection, LPCSTR pszEntry, LPCSTR pszValue) const;
-    BOOL WriteProfileInt(LPCSTR pszSection, LPCSTR pszEntry, int nValue) const;
-
     // Replaces the profile file name with a heap copy of pszPath (null frees it).
     void SetProfileName(LPCSTR pszPath);
 
@@ -32,8 +28,6 @@ public:
     LPCSTR m_pszAppName = nullptr;      // owned heap string
     LPCSTR m_pszExeName = nullptr;      // owned heap string: the module's base name
     LPCSTR m_pszProfileName = nullptr;  // owned heap string: the profile file's path
-
-    static constexpr int kProfileBufferSize = 4096;
 };
 
 CWinApp* AfxGetApp();

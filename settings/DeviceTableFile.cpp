@@ -1,8 +1,7 @@
-// The settings file: one section per field, one entry per slot. The driver
-// reads the same file, so its layout and value texts are fixed. Every value
-// goes through the private-profile functions one at a time, with no cache.
+// Every value goes through the private-profile functions one at a time, with
+// no cache: the file changes value by value, as the driver may see it.
 
-#include "applet/AppletApp.h"
+#include "settings/DeviceTableFile.h"
 
 namespace {
 
@@ -14,9 +13,28 @@ constexpr char kSectionTcp[] = "Tcp";
 
 constexpr char kDefaultProtectNo[] = "00";
 
+// A value of at most 4095 characters.
+CString ReadText(LPCSTR pszFile, LPCSTR pszSection, LPCSTR pszEntry, LPCSTR pszDefault)
+{
+    constexpr int kBufferSize = 4096;
+    CString value;
+    GetPrivateProfileStringA(pszSection, pszEntry, pszDefault, value.GetBuffer(kBufferSize - 1),
+                             kBufferSize, pszFile);
+    value.ReleaseBuffer();
+    return value;
+}
+
+// Signed decimal, so an address whose first octet is 128 or more is negative.
+bool WriteNumber(LPCSTR pszFile, LPCSTR pszSection, LPCSTR pszEntry, int nValue)
+{
+    char text[16];
+    wsprintfA(text, "%d", nValue);
+    return WritePrivateProfileStringA(pszSection, pszEntry, text, pszFile) != FALSE;
+}
+
 } // namespace
 
-void CAppletApp::LoadDeviceTable()
+void ReadDeviceTable(LPCSTR pszFile, const DeviceTableArrays& table)
 {
     for (int i = 0; i < kDeviceCount; ++i) {
         CString entry;
@@ -24,32 +42,33 @@ void CAppletApp::LoadDeviceTable()
         CString defaultName;
         defaultName.Format("ZONE%d", i + 1);
 
-        m_strDeviceName[i] = GetProfileString(kSectionName, entry, defaultName);
-        if (m_strDeviceName[i].IsEmpty())
-            m_strDeviceName[i] = defaultName;
+        table.names[i] = ReadText(pszFile, kSectionName, entry, defaultName);
+        if (table.names[i].IsEmpty())
+            table.names[i] = defaultName;
 
-        m_dwIPAddress[i] = GetProfileInt(kSectionIP, entry, 0);
+        table.ipAddresses[i] = GetPrivateProfileIntA(kSectionIP, entry, 0, pszFile);
 
-        m_strProtectNo[i] = GetProfileString(kSectionProtect, entry, kDefaultProtectNo);
-        if (m_strProtectNo[i].IsEmpty())
-            m_strProtectNo[i] = kDefaultProtectNo;
+        table.protectNos[i] = ReadText(pszFile, kSectionProtect, entry, kDefaultProtectNo);
+        if (table.protectNos[i].IsEmpty())
+            table.protectNos[i] = kDefaultProtectNo;
 
-        m_byDeviceID[i] = static_cast<BYTE>(GetProfileInt(kSectionDeviceID, entry, 0));
-        m_byTcp[i] = static_cast<BYTE>(GetProfileInt(kSectionTcp, entry, kTransportTcpKeepAlive));
+        table.deviceIds[i] = static_cast<BYTE>(GetPrivateProfileIntA(kSectionDeviceID, entry, 0, pszFile));
+        table.transports[i] = static_cast<BYTE>(
+            GetPrivateProfileIntA(kSectionTcp, entry, kTransportTcpKeepAlive, pszFile));
     }
 }
 
-bool CAppletApp::SaveDeviceTable()
+bool WriteDeviceTable(LPCSTR pszFile, const DeviceTableArrays& table)
 {
     bool allWritten = true;
     for (int i = 0; i < kDeviceCount; ++i) {
         CString entry;
         entry.Format("%d", i);
-        allWritten &= WriteProfileString(kSectionName, entry, m_strDeviceName[i]) != FALSE;
-        allWritten &= WriteProfileInt(kSectionIP, entry, static_cast<int>(m_dwIPAddress[i])) != FALSE;
-        allWritten &= WriteProfileString(kSectionProtect, entry, m_strProtectNo[i]) != FALSE;
-        allWritten &= WriteProfileInt(kSectionDeviceID, entry, m_byDeviceID[i]) != FALSE;
-        allWritten &= WriteProfileInt(kSectionTcp, entry, m_byTcp[i]) != FALSE;
+        allWritten &= WritePrivateProfileStringA(kSectionName, entry, table.names[i], pszFile) != FALSE;
+        allWritten &= WriteNumber(pszFile, kSectionIP, entry, static_cast<int>(table.ipAddresses[i]));
+        allWritten &= WritePrivateProfileStringA(kSectionProtect, entry, table.protectNos[i], pszFile) != FALSE;
+        allWritten &= WriteNumber(pszFile, kSectionDeviceID, entry, table.deviceIds[i]);
+        allWritten &= WriteNumber(pszFile, kSectionTcp, entry, table.transports[i]);
     }
     return allWritten;
 }

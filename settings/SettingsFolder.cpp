@@ -1,6 +1,5 @@
 #include "settings/SettingsFolder.h"
 
-#include "applet/AppletApp.h"
 #include "platform/ModulePath.h"
 
 #include <shlobj.h>
@@ -32,16 +31,11 @@ bool ResolveSettingsFolder(CString& path, int csidl, CString subPath)
     return true;
 }
 
-BOOL CAppletApp::InitInstance()
+CString SettingsFilePath(HMODULE hModule)
 {
-    // The framework's default profile (the module's name with ".INI") is not ours.
-    SetProfileName(nullptr);
-
     CString path;
     if (!ResolveSettingsFolder(path, CSIDL_COMMON_APPDATA, kSettingsSubPath))
-        path = DriveAndDirectory(GetModuleFilePath(m_hInstance));
+        path = DriveAndDirectory(GetModuleFilePath(hModule));
     path += kSettingsFileName;
-    SetProfileName(path);
-
-    return CWinApp::InitInstance();
+    return path;
 }
