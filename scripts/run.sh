@@ -20,6 +20,7 @@ cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target Kestrune
 export WINEPREFIX="$build/run-prefix"
 KESTRUNE_WINE_GRAPHICS=x11 "$root/scripts/wine-prefix.sh"
 export WINEDEBUG=-all
-cpl="Z:$(echo "$build/Kestrune.cpl" | tr / '\\')"
-echo "Opening $cpl"
+# printf, not echo: sh's echo would read "\b" in "Z:\build" as a backspace.
+cpl="Z:$(printf '%s' "$build/Kestrune.cpl" | tr / '\\')"
+printf 'Opening %s\n' "$cpl"
 wine control.exe "$cpl"
