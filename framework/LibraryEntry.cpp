@@ -4,6 +4,17 @@
 
 #include "framework/CWinApp.h"
 
+#include <cstdlib>
+#include <exception>
+
+// Stands in for the runtime's default terminate handler in the DLL. That one
+// prints the exception's demangled type name to a console the host does not
+// have, and its demangler was a sixth of the image; both end in abort().
+void __gnu_cxx::__verbose_terminate_handler()
+{
+    std::abort();
+}
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID)
 {
     try {
