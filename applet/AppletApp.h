@@ -2,8 +2,8 @@
 // The applet's application object: it owns the live device table, five
 // parallel arrays indexed by slot, and the path of the settings file.
 
-#include "settings/DeviceTable.h"
 #include "framework/CWinApp.h"
+#include "settings/DeviceTable.h"
 
 class CAppletApp : public CWinApp {
 public:

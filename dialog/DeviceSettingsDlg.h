@@ -4,12 +4,12 @@
 // when another slot is picked and at OK; Cancel drops nothing in here, the
 // caller simply does not copy the working copy back.
 
-#include "settings/DeviceTable.h"
 #include "controls/HexAddress.h"
 #include "dialog/ProtectCodec.h"
 #include "framework/CDialog.h"
 #include "framework/CEdit.h"
 #include "framework/Controls.h"
+#include "settings/DeviceTable.h"
 
 class CDeviceSettingsDlg : public CDialog {
 public:
