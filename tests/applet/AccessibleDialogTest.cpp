@@ -3,6 +3,7 @@
 // applet are gone, and the host thread's COM state around the dialog.
 
 #include "controls/HexAddress.h"
+#include "resources/resource.h"
 #include "tests/support/AccessibleClient.h"
 #include "tests/support/AppletLibrary.h"
 #include "tests/support/ScriptedHost.h"
@@ -24,17 +25,11 @@
 
 namespace {
 
-constexpr int kDeviceNo = 1006;
-constexpr int kDeviceName = 1007;
-constexpr int kDeviceId = 1008;
-constexpr int kIpAddress = 1010;
-constexpr int kProtectNo = 1015;
-
 const std::string kStored = "[Protect No]\r\n0=0A1b2C3d4E5f\r\n";
 
 HWND HexField(HWND dlg, int n)
 {
-    return GetDlgItem(GetDlgItem(dlg, kProtectNo), n);
+    return GetDlgItem(GetDlgItem(dlg, IDC_PROTECT_NO), n);
 }
 
 // A disconnected object's error, not the fault of a call that reached the
@@ -80,7 +75,7 @@ TEST_F(AccessibleDialog, EachInputAndEachProtectFieldIsNamedForAClientOnAnotherT
         for (int n = 1; n <= kHexFieldCount; ++n)
             fieldWindows.push_back(HexField(dlg, n));
         ClientThread client([&] {
-            for (int id : {kDeviceNo, kDeviceName, kIpAddress, kProtectNo, kDeviceId})
+            for (int id : {IDC_DEVICE_NO, IDC_DEVICE_NAME, IDC_IP_ADDRESS, IDC_PROTECT_NO, IDC_DEVICE_ID})
                 inputs[id] = ReadClient(GetDlgItem(dlg, id));
             for (HWND field : fieldWindows)
                 fields.push_back(ReadClient(field));
@@ -91,14 +86,14 @@ TEST_F(AccessibleDialog, EachInputAndEachProtectFieldIsNamedForAClientOnAnotherT
     DoubleClick();
 
     const std::map<int, std::string> labels = {
-        {kDeviceNo, "Device No."}, {kDeviceName, "Device Name"}, {kIpAddress, "IP Address"},
-        {kProtectNo, "Protect No."}, {kDeviceId, "Device ID"}};
+        {IDC_DEVICE_NO, "Device No."}, {IDC_DEVICE_NAME, "Device Name"}, {IDC_IP_ADDRESS, "IP Address"},
+        {IDC_PROTECT_NO, "Protect No."}, {IDC_DEVICE_ID, "Device ID"}};
     for (const auto& [id, label] : labels) {
         EXPECT_EQ(inputs[id].hr, S_OK) << id;
         EXPECT_EQ(inputs[id].name, label) << id;
     }
-    EXPECT_EQ(inputs[kDeviceName].value, "ZONE1") << "the value stays the platform's";
-    EXPECT_EQ(inputs[kProtectNo].role, ROLE_SYSTEM_CLIENT);
+    EXPECT_EQ(inputs[IDC_DEVICE_NAME].value, "ZONE1") << "the value stays the platform's";
+    EXPECT_EQ(inputs[IDC_PROTECT_NO].role, ROLE_SYSTEM_CLIENT);
 
     const char* const texts[] = {"0A", "1B", "2C", "3D", "4E", "5F"};
     ASSERT_EQ(fields.size(), size_t{kHexFieldCount});
@@ -127,7 +122,7 @@ TEST_F(AccessibleDialog, HeldObjectAnswersAnErrorAfterTheDialogAndTheAppletAreGo
     HRESULT field = S_OK;
     std::optional<ClientThread> client;
     host->Then([&](HWND dlg) {
-        HWND hControl = GetDlgItem(dlg, kProtectNo);
+        HWND hControl = GetDlgItem(dlg, IDC_PROTECT_NO);
         HWND hField = HexField(dlg, 3);
         client.emplace([&, hControl, hField] {
             IAccessible* held[2] = {};
@@ -178,7 +173,7 @@ TEST_F(AccessibleDialog, OpensAndSavesWhenTheHostThreadIsMultiThreaded)
 {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
     host->Then([&](HWND dlg) {
-        SetDlgItemTextA(dlg, kDeviceName, "Stage Left");
+        SetDlgItemTextA(dlg, IDC_DEVICE_NAME, "Stage Left");
         PostCommand(dlg, IDOK);
     });
     DoubleClick();
