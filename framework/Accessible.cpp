@@ -365,9 +365,16 @@ CNamedAccessible* ObjectFor(HWND hWnd, const OleAcc& api)
 
 void DisconnectObject(HWND hWnd)
 {
-    if (auto* pObject = static_cast<CNamedAccessible*>(RemovePropA(hWnd, kObjectProperty))) {
-        pObject->Disconnect();
-        pObject->Release();
+    auto* pObject = static_cast<CNamedAccessible*>(RemovePropA(hWnd, kObjectProperty));
+    if (!pObject)
+        return;
+    pObject->Disconnect();
+    if (pObject->Release() != 0) {
+        // A client in this apartment holds the object itself, not a proxy:
+        // its code must stay loaded for that client as long as the process lives.
+        HMODULE hSelf = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCSTR>(&DisconnectObject), &hSelf);
     }
 }
 
