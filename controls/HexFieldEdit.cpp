@@ -2,6 +2,7 @@
 
 #include "controls/HexFieldRules.h"
 #include "controls/IPAddrCtl.h"
+#include "framework/Accessible.h"
 
 namespace {
 
@@ -60,6 +61,19 @@ LRESULT CHexFieldEdit::OnKeyDown(WPARAM wParam, LPARAM lParam)
             m_pAddrCtl->OnChildChar(nChar, LOWORD(lParam), HIWORD(lParam), this);
     }
     return Default();
+}
+
+CString CHexFieldEdit::GetAccessibleName() const
+{
+    if (!m_pAddrCtl)
+        return CEdit::GetAccessibleName();
+    const CString owner = AfxGetAccessibleName(m_pAddrCtl->m_hWnd);
+    CString name;
+    if (owner.IsEmpty())
+        name.Format("Byte %d of %d", GetDlgCtrlID(), kHexFieldCount);
+    else
+        name.Format("%s byte %d of %d", owner.GetString(), GetDlgCtrlID(), kHexFieldCount);
+    return name;
 }
 
 bool CHexFieldEdit::CancelDialog() const

@@ -13,6 +13,8 @@ public:
     static const MessageMap* GetThisMessageMap();
 
     void SetAddrCtl(CIPAddrCtl* pAddrCtl) { m_pAddrCtl = pAddrCtl; }
+    // The fields have no labels of their own: "<control's name> byte n of 6".
+    CString GetAccessibleName() const override;
 
     CIPAddrCtl* m_pAddrCtl = nullptr;
 

@@ -1,5 +1,6 @@
 #include "framework/CDialog.h"
 
+#include "framework/Accessible.h"
 #include "framework/CWinApp.h"
 
 #include <commctrl.h>
@@ -30,6 +31,8 @@ INT_PTR CDialog::DoModal()
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_INTERNET_CLASSES};
     InitCommonControlsEx(&classes);
 
+    // The accessible objects of the dialog's windows live in the thread's apartment.
+    const CComApartmentScope apartment;
     HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
     return DialogBoxParamA(hInstance, pszTemplate, hWndParent, &CDialog::DialogProc,
                            reinterpret_cast<LPARAM>(this));

@@ -1,5 +1,6 @@
 #include "framework/CWnd.h"
 
+#include "framework/Accessible.h"
 #include "framework/CDataExchange.h"
 #include "framework/CWinApp.h"
 
@@ -141,6 +142,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     } restore{m_current, m_current};
     m_current = {message, wParam, lParam};
 
+    if (LRESULT answered = 0; AfxAccessibleMessage(*this, message, wParam, lParam, answered))
+        return answered;
     if (const MessageEntry* entry = FindMessageEntry(GetMessageMap(), message, wParam))
         return entry->invoke(this, wParam, lParam);
     return DefWindowProc(message, wParam, lParam);

@@ -45,6 +45,9 @@ public:
     LRESULT Default();
     // Called after the window is gone and the object unbound.
     virtual void PostNcDestroy() {}
+    // The name screen readers get for the window; empty leaves the platform's.
+    // By default a child window's label on its row (framework/Accessible.h).
+    virtual CString GetAccessibleName() const;
 
     virtual void DoDataExchange(CDataExchange* pDX);
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
