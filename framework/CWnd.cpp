@@ -15,8 +15,9 @@ std::unordered_map<HWND, CWnd*>& PermanentMap()
     return map;
 }
 
-// Plain wrappers for windows that no object of ours is bound to; they hold
-// nothing but the handle, so a stale one is harmless.
+// Plain wrappers for windows that no object of ours is bound to. They hold
+// nothing but the handle; those whose windows are gone are dropped whenever a
+// new one is made, so the map never outgrows the windows still wrapped.
 std::unordered_map<HWND, std::unique_ptr<CWnd>>& WrapperMap()
 {
     static std::unordered_map<HWND, std::unique_ptr<CWnd>> map;
@@ -59,12 +60,18 @@ CWnd* CWnd::FromHandle(HWND hWnd)
         return nullptr;
     if (CWnd* bound = FromHandlePermanent(hWnd))
         return bound;
-    std::unique_ptr<CWnd>& wrapper = WrapperMap()[hWnd];
-    if (!wrapper) {
-        wrapper = std::make_unique<CWnd>();
-        wrapper->m_hWnd = hWnd;
-    }
-    return wrapper.get();
+    auto& wrappers = WrapperMap();
+    if (const auto found = wrappers.find(hWnd); found != wrappers.end())
+        return found->second.get();
+    std::erase_if(wrappers, [](const auto& entry) { return !::IsWindow(entry.first); });
+    auto wrapper = std::make_unique<CWnd>();
+    wrapper->m_hWnd = hWnd;
+    return wrappers.emplace(hWnd, std::move(wrapper)).first->second.get();
+}
+
+size_t CWnd::GetHandleMapSize()
+{
+    return PermanentMap().size() + WrapperMap().size();
 }
 
 BOOL CWnd::Attach(HWND hWnd)

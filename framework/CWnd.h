@@ -23,10 +23,13 @@ public:
     operator HWND() const { return m_hWnd; }
 
     // The object bound to a window. A window that has none gets a plain CWnd
-    // wrapper that the framework keeps, so the result is null only for null.
+    // wrapper, so the result is null only for null; the wrapper lasts as long
+    // as its window, so do not keep it beyond that.
     static CWnd* FromHandle(HWND hWnd);
     // The bound object, or null when the window has none.
     static CWnd* FromHandlePermanent(HWND hWnd);
+    // Bound objects and wrappers the framework holds now.
+    static size_t GetHandleMapSize();
 
     BOOL Attach(HWND hWnd);
     HWND Detach();
