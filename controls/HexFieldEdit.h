@@ -12,7 +12,9 @@ public:
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
     static const MessageMap* GetThisMessageMap();
 
-    void SetAddrCtl(CIPAddrCtl* pAddrCtl) { m_pAddrCtl = pAddrCtl; }
+    // The control the field belongs to: it lives inside it, and must not end
+    // while one of the field's messages is handled.
+    void SetAddrCtl(CIPAddrCtl* pAddrCtl);
 
     CIPAddrCtl* m_pAddrCtl = nullptr;
 

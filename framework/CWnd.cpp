@@ -3,6 +3,7 @@
 #include "framework/CDataExchange.h"
 #include "framework/CWinApp.h"
 
+#include <iterator>
 #include <memory>
 #include <unordered_map>
 
@@ -186,6 +187,16 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     if (!pWnd)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
 
+    // A handler may destroy its own window, or its owner's (Enter in a field
+    // that makes a dialog close): the object and those holding it must not
+    // end before this message is done with them.
+    CWnd* keep[4];
+    size_t nKeep = 0;
+    for (CWnd* p = pWnd; p && nKeep < std::size(keep); p = p->m_pLifetimeOwner) {
+        ++p->m_nMessagesInProgress;
+        keep[nKeep++] = p;
+    }
+
     LRESULT result = 0;
     try {
         result = pWnd->WindowProc(message, wParam, lParam);
@@ -195,10 +206,19 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     }
 
     if (message == WM_NCDESTROY) {
-        // The window is gone: unbind, then let the object end itself if it owns its life.
+        // The window is gone: unbind, and let the object end itself, if it owns
+        // its life, when its last message is done.
         pWnd->UnsubclassWindow();
         WrapperMap().erase(hWnd);
-        pWnd->PostNcDestroy();
+        pWnd->m_bEndPending = true;
+    }
+    // Innermost first: an owner that ends takes the objects inside it along.
+    for (size_t i = 0; i < nKeep; ++i) {
+        CWnd* p = keep[i];
+        if (--p->m_nMessagesInProgress == 0 && p->m_bEndPending) {
+            p->m_bEndPending = false;
+            p->PostNcDestroy();
+        }
     }
     return result;
 }

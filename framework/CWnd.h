@@ -2,7 +2,8 @@
 // A window object: a window handle plus behaviour. Objects are bound to their
 // windows through a handle map; a subclassed window's messages go through the
 // object's message map, and what it leaves to default processing goes to the
-// window's own procedure.
+// window's own procedure. An object that ends itself (PostNcDestroy) does so
+// only once no handler of it, or of an object it owns, is running any more.
 
 #include "framework/CString.h"
 #include "framework/MessageMap.h"
@@ -46,7 +47,8 @@ public:
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Default processing of the message being handled.
     LRESULT Default();
-    // Called after the window is gone and the object unbound.
+    // Called after the window is gone and the object unbound, once the
+    // outermost message to it, or to an object it owns, has returned.
     virtual void PostNcDestroy() {}
 
     virtual void DoDataExchange(CDataExchange* pDX);
@@ -67,6 +69,11 @@ public:
     CWnd* GetDlgItem(int nID) const;
     int GetDlgCtrlID() const;
 
+protected:
+    // For an object that lives inside pOwner (a part of a composite control):
+    // while a message to this window is handled, pOwner does not end either.
+    void SetLifetimeOwner(CWnd* pOwner) { m_pLifetimeOwner = pOwner; }
+
 private:
     struct CurrentMessage {
         UINT message;
@@ -75,6 +82,9 @@ private:
     };
     CurrentMessage m_current{};
     WNDPROC m_pfnSuper = nullptr;
+    CWnd* m_pLifetimeOwner = nullptr;
+    int m_nMessagesInProgress = 0;   // to this object or to objects it owns
+    bool m_bEndPending = false;      // WM_NCDESTROY seen while messages were in progress
 
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
 };

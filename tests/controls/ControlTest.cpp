@@ -3,15 +3,37 @@
 #include "controls/HexFieldRules.h"
 #include "controls/IPAddrCtl.h"
 #include "platform/HexNumber.h"
+#include "tests/support/DialogTemplate.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace {
 
 constexpr int kId = 1015;
+
+// An object whose freeing a test watches: this program's operator delete counts it.
+const void* g_watched = nullptr;
+int g_watchedFrees = 0;
+int g_freesWhenOKReturned = -1;
+
+INT_PTR CALLBACK ClosesOnOK(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK)
+        DestroyWindow(hDlg);
+    return message == WM_INITDIALOG;
+}
+
+LRESULT CALLBACK AfterWindowProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_COMMAND && LOWORD(call->wParam) == IDOK)
+        g_freesWhenOKReturned = g_watchedFrees;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 std::string Text(HWND hWnd)
 {
@@ -56,6 +78,18 @@ protected:
 };
 
 } // namespace
+
+void operator delete(void* p) noexcept
+{
+    if (p && p == g_watched)
+        ++g_watchedFrees;
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    ::operator delete(p);
+}
 
 TEST_F(ControlWindow, IsMadeWithItsObjectAndSixBorderlessFields)
 {
@@ -281,4 +315,28 @@ TEST_F(ControlWindow, CloseDoesNotDestroyTheControl)
     // Destroying it ends its object with it.
     DestroyWindow(hCtl);
     EXPECT_EQ(CWnd::FromHandlePermanent(hCtl), nullptr);
+}
+
+TEST(ControlLifetime, AParentClosedFromAFieldFreesTheControlOnlyAfterTheFieldsMessage)
+{
+    // Enter in a field sends IDOK from inside the field's handler, and this
+    // modeless parent destroys itself there, the control and fields with it.
+    DialogTemplate t("Modeless", WS_POPUP | WS_CAPTION, 120, 40);
+    t.Add("MACAddr", "", WS_VISIBLE | WS_BORDER | WS_TABSTOP, 5, 5, 80, 12, kId);
+    t.Add("BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 5, 20, 50, 14, IDOK);
+    HWND hDlg = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), t.Get(), nullptr, &ClosesOnOK, 0);
+    ASSERT_NE(hDlg, nullptr);
+    HWND hCtl = GetDlgItem(hDlg, kId);
+    g_watched = CWnd::FromHandlePermanent(hCtl);
+    ASSERT_NE(g_watched, nullptr);
+    g_watchedFrees = 0;
+
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, &AfterWindowProc, nullptr, GetCurrentThreadId());
+    SendMessageA(GetDlgItem(hCtl, 4), WM_CHAR, '\r', 1);
+    UnhookWindowsHookEx(hook);
+    g_watched = nullptr;
+
+    EXPECT_FALSE(IsWindow(hDlg));
+    EXPECT_EQ(g_freesWhenOKReturned, 0) << "freed while the field's handler still ran";
+    EXPECT_EQ(g_watchedFrees, 1) << "freed once the field's message returned";
 }
