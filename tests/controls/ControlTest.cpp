@@ -4,6 +4,7 @@
 #include "controls/IPAddrCtl.h"
 #include "platform/HexNumber.h"
 #include "tests/support/DialogTemplate.h"
+#include "tests/support/WindowText.h"
 
 #include <gtest/gtest.h>
 
@@ -33,13 +34,6 @@ LRESULT CALLBACK AfterWindowProc(int code, WPARAM wParam, LPARAM lParam)
     if (code == HC_ACTION && call->message == WM_COMMAND && LOWORD(call->wParam) == IDOK)
         g_freesWhenOKReturned = g_watchedFrees;
     return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-std::string Text(HWND hWnd)
-{
-    char text[16] = {};
-    GetWindowTextA(hWnd, text, sizeof text);
-    return text;
 }
 
 // A top-level window holding one control, destroyed with the fixture.
@@ -85,11 +79,7 @@ void operator delete(void* p) noexcept
         ++g_watchedFrees;
     std::free(p);
 }
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    ::operator delete(p);
-}
+void operator delete(void* p, std::size_t) noexcept { ::operator delete(p); }
 
 TEST_F(ControlWindow, IsMadeWithItsObjectAndSixBorderlessFields)
 {
@@ -124,7 +114,7 @@ TEST_F(ControlWindow, SetAndReadSixBytes)
     EXPECT_EQ(SendMessageA(hCtl, HFM_SETADDRESS, 0, reinterpret_cast<LPARAM>(&value)), 1);
     const char* shown[] = {"00", "01", "0A", "10", "AB", "FF"};
     for (int n = 1; n <= kHexFieldCount; ++n)
-        EXPECT_EQ(Text(Field(hCtl, n)), shown[n - 1]) << "field " << n;
+        EXPECT_EQ(WindowText(Field(hCtl, n)), shown[n - 1]) << "field " << n;
     EXPECT_EQ(GetFocus(), nullptr) << "setting moves no focus";
 
     HexAddressValue read;
@@ -149,7 +139,7 @@ TEST_F(ControlWindow, ReadingRewritesOnlyEmptyAndOutOfRangeFields)
     EXPECT_EQ(SendMessageA(hCtl, HFM_GETADDRESS, 1, reinterpret_cast<LPARAM>(&read)), 1);
     for (int n = 1; n <= kHexFieldCount; ++n) {
         EXPECT_EQ(read.bytes[n - 1], values[n - 1]) << "field " << n;
-        EXPECT_EQ(Text(Field(hCtl, n)), after[n - 1]) << "field " << n;
+        EXPECT_EQ(WindowText(Field(hCtl, n)), after[n - 1]) << "field " << n;
     }
     EXPECT_EQ(read.nErrorField, 0);
 }
@@ -164,9 +154,9 @@ TEST_F(ControlWindow, NullRecordsAnswerZeroAndChangeNothing)
 
     EXPECT_EQ(SendMessageA(hCtl, HFM_SETADDRESS, 0, 0), 0);
     EXPECT_EQ(SendMessageA(hCtl, HFM_GETADDRESS, 1, 0), 0);
-    EXPECT_EQ(Text(Field(hCtl, 1)), "12");
-    EXPECT_EQ(Text(Field(hCtl, 2)), "") << "a null read rewrites no field";
-    EXPECT_EQ(Text(Field(hCtl, 6)), "BC");
+    EXPECT_EQ(WindowText(Field(hCtl, 1)), "12");
+    EXPECT_EQ(WindowText(Field(hCtl, 2)), "") << "a null read rewrites no field";
+    EXPECT_EQ(WindowText(Field(hCtl, 6)), "BC");
 }
 
 TEST_F(ControlWindow, DataExchangeLoadsAndSaves)
@@ -179,8 +169,8 @@ TEST_F(ControlWindow, DataExchangeLoadsAndSaves)
     BYTE bytes[kHexFieldCount] = {0xDE, 0xAD, 0x00, 0x01, 0xBE, 0xEF};
     CDataExchange load(&dialog, FALSE);
     DDX_HexAddress(&load, kId, bytes);
-    EXPECT_EQ(Text(Field(hCtl, 1)), "DE");
-    EXPECT_EQ(Text(Field(hCtl, 6)), "EF");
+    EXPECT_EQ(WindowText(Field(hCtl, 1)), "DE");
+    EXPECT_EQ(WindowText(Field(hCtl, 6)), "EF");
 
     SetWindowTextA(Field(hCtl, 3), "7f");
     BYTE saved[kHexFieldCount] = {};
@@ -268,7 +258,7 @@ TEST_F(ControlWindow, FieldsFollowTheLayoutOfABlankInTheDefaultFont)
     UpdateWindow(hCtl);
     HexAddressValue value{{1, 2, 3, 4, 5, 6}, 0};
     EXPECT_EQ(SendMessageA(hCtl, HFM_SETADDRESS, 0, reinterpret_cast<LPARAM>(&value)), 1);
-    EXPECT_EQ(Text(Field(hCtl, 6)), "06");
+    EXPECT_EQ(WindowText(Field(hCtl, 6)), "06");
 }
 
 TEST_F(ControlWindow, ReadOnlyAndDisabledShowTheButtonFace)

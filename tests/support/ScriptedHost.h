@@ -51,8 +51,8 @@ public:
     size_t PendingSteps() const { return m_steps.size(); }
 
     // A modal window that went idle with no step left (other than the host's
-    // own), or that stayed open for the watchdog's time without a step, is
-    // ended with IDCANCEL and noted here.
+    // own), or a loop that ran for the watchdog's time without a step, ends
+    // with IDCANCEL and is noted here.
     const std::string& Problem() const { return m_problem; }
 
     static constexpr UINT kWatchdogMs = 30000;
