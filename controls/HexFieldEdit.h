@@ -1,7 +1,8 @@
 #pragma once
 // One two-digit field of a CIPAddrCtl. Its control id is its field number, 1 to 6.
-// It takes hexadecimal digits and control characters and hands every move
-// between fields, and out of the control, to its owner.
+// It takes hexadecimal digits and control characters (ClassifyFieldChar); it
+// hands every move between fields, and Tab and Enter out of the control, to
+// its owner, and Escape to the dialog that holds the control.
 
 #include "framework/CEdit.h"
 
