@@ -190,7 +190,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     // A handler may destroy its own window, or its owner's (Enter in a field
     // that makes a dialog close): the object and those holding it must not
     // end before this message is done with them.
-    CWnd* keep[4];
+    CWnd* keep[4];   // the object and up to three that hold it
     size_t nKeep = 0;
     for (CWnd* p = pWnd; p && nKeep < std::size(keep); p = p->m_pLifetimeOwner) {
         ++p->m_nMessagesInProgress;
