@@ -1,4 +1,4 @@
-// The control's window, messages, layout and colours, on real windows.
+// The control's window, messages, layout, colours and lifetime, on real windows.
 
 #include "controls/HexFieldRules.h"
 #include "controls/IPAddrCtl.h"
