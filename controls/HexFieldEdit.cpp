@@ -24,6 +24,12 @@ const MessageMap* CHexFieldEdit::GetThisMessageMap()
     return &map;
 }
 
+void CHexFieldEdit::SetAddrCtl(CIPAddrCtl* pAddrCtl)
+{
+    m_pAddrCtl = pAddrCtl;
+    SetLifetimeOwner(pAddrCtl);
+}
+
 LRESULT CHexFieldEdit::OnChar(WPARAM wParam, LPARAM lParam)
 {
     const UINT nChar = static_cast<UINT>(wParam);

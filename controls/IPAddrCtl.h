@@ -2,7 +2,8 @@
 // The hex byte-field control: six bytes shown as six two-digit hexadecimal
 // fields with a narrow gap between neighbours. Dialog templates place it by
 // the window class "MACAddr"; the object is made when its window is, and
-// deletes itself when its window is destroyed.
+// deletes itself once its window is destroyed and the outermost message to it
+// or to one of its fields has returned.
 
 #include "controls/HexAddress.h"
 #include "controls/HexFieldEdit.h"

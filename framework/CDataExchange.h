@@ -1,7 +1,7 @@
 #pragma once
 // Dialog data exchange: moves values between a dialog's members and its
-// controls, in one direction per run. A failed exchange focuses the control
-// that failed and abandons the rest of the run.
+// controls, in one direction per run. A failed exchange abandons the rest of
+// the run; a failed save also focuses the control that failed.
 
 #include <windows.h>
 
@@ -14,8 +14,8 @@ public:
 
     // The control with the given id; fails the exchange when the dialog has none.
     HWND PrepareCtrl(int nIDC);
-    // Focuses the last prepared control and abandons the exchange; UpdateData
-    // then answers FALSE.
+    // Abandons the exchange, after focusing the last prepared control when it
+    // saves; UpdateData then answers FALSE.
     [[noreturn]] void Fail();
 
     BOOL m_bSaveAndValidate;   // TRUE: controls to members

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 class CString {
@@ -43,7 +44,9 @@ public:
     int Delete(int nIndex, int nCount = 1);
     CString& MakeUpper();
     CString& MakeLower();
-    void Format(LPCSTR pszFormat, ...);
+    // Formats as the runtime's vsnprintf does; the compiler checks the arguments
+    // against the same flavour of printf (MinGW's own or the system's).
+    void Format(LPCSTR pszFormat, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 2, 3)));
 
     // Writable buffer of at least nMinLength characters plus the terminator;
     // ReleaseBuffer(-1) takes the length from the terminator.

@@ -4,6 +4,7 @@
 #include "framework/CDataExchange.h"
 #include "framework/CWinApp.h"
 
+#include <iterator>
 #include <memory>
 #include <unordered_map>
 
@@ -16,8 +17,9 @@ std::unordered_map<HWND, CWnd*>& PermanentMap()
     return map;
 }
 
-// Plain wrappers for windows that no object of ours is bound to; they hold
-// nothing but the handle, so a stale one is harmless.
+// Plain wrappers for windows that no object of ours is bound to. They hold
+// nothing but the handle; those whose windows are gone are dropped whenever a
+// new one is made, so the map never outgrows the windows still wrapped.
 std::unordered_map<HWND, std::unique_ptr<CWnd>>& WrapperMap()
 {
     static std::unordered_map<HWND, std::unique_ptr<CWnd>> map;
@@ -60,12 +62,18 @@ CWnd* CWnd::FromHandle(HWND hWnd)
         return nullptr;
     if (CWnd* bound = FromHandlePermanent(hWnd))
         return bound;
-    std::unique_ptr<CWnd>& wrapper = WrapperMap()[hWnd];
-    if (!wrapper) {
-        wrapper = std::make_unique<CWnd>();
-        wrapper->m_hWnd = hWnd;
-    }
-    return wrapper.get();
+    auto& wrappers = WrapperMap();
+    if (const auto found = wrappers.find(hWnd); found != wrappers.end())
+        return found->second.get();
+    std::erase_if(wrappers, [](const auto& entry) { return !::IsWindow(entry.first); });
+    auto wrapper = std::make_unique<CWnd>();
+    wrapper->m_hWnd = hWnd;
+    return wrappers.emplace(hWnd, std::move(wrapper)).first->second.get();
+}
+
+size_t CWnd::GetHandleMapSize()
+{
+    return PermanentMap().size() + WrapperMap().size();
 }
 
 BOOL CWnd::Attach(HWND hWnd)
@@ -182,6 +190,16 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     if (!pWnd)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
 
+    // A handler may destroy its own window, or its owner's (Enter in a field
+    // that makes a dialog close): the object and those holding it must not
+    // end before this message is done with them.
+    CWnd* keep[4];   // the object and up to three that hold it
+    size_t nKeep = 0;
+    for (CWnd* p = pWnd; p && nKeep < std::size(keep); p = p->m_pLifetimeOwner) {
+        ++p->m_nMessagesInProgress;
+        keep[nKeep++] = p;
+    }
+
     LRESULT result = 0;
     try {
         result = pWnd->WindowProc(message, wParam, lParam);
@@ -191,10 +209,19 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     }
 
     if (message == WM_NCDESTROY) {
-        // The window is gone: unbind, then let the object end itself if it owns its life.
+        // The window is gone: unbind, and let the object end itself, if it owns
+        // its life, when its last message is done.
         pWnd->UnsubclassWindow();
         WrapperMap().erase(hWnd);
-        pWnd->PostNcDestroy();
+        pWnd->m_bEndPending = true;
+    }
+    // Innermost first: an owner that ends takes the objects inside it along.
+    for (size_t i = 0; i < nKeep; ++i) {
+        CWnd* p = keep[i];
+        if (--p->m_nMessagesInProgress == 0 && p->m_bEndPending) {
+            p->m_bEndPending = false;
+            p->PostNcDestroy();
+        }
     }
     return result;
 }

@@ -2,7 +2,8 @@
 // A window object: a window handle plus behaviour. Objects are bound to their
 // windows through a handle map; a subclassed window's messages go through the
 // object's message map, and what it leaves to default processing goes to the
-// window's own procedure.
+// window's own procedure. An object that ends itself (PostNcDestroy) does so
+// only once no handler of it, or of an object it owns, is running any more.
 
 #include "framework/CString.h"
 #include "framework/MessageMap.h"
@@ -23,10 +24,13 @@ public:
     operator HWND() const { return m_hWnd; }
 
     // The object bound to a window. A window that has none gets a plain CWnd
-    // wrapper that the framework keeps, so the result is null only for null.
+    // wrapper, so the result is null only for null; the wrapper lasts as long
+    // as its window, so do not keep it beyond that.
     static CWnd* FromHandle(HWND hWnd);
     // The bound object, or null when the window has none.
     static CWnd* FromHandlePermanent(HWND hWnd);
+    // Bound objects and wrappers the framework holds now.
+    static size_t GetHandleMapSize();
 
     BOOL Attach(HWND hWnd);
     HWND Detach();
@@ -43,7 +47,8 @@ public:
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Default processing of the message being handled.
     LRESULT Default();
-    // Called after the window is gone and the object unbound.
+    // Called after the window is gone and the object unbound, once the
+    // outermost message to it, or to an object it owns, has returned.
     virtual void PostNcDestroy() {}
     // The name screen readers get for the window; empty leaves the platform's.
     // By default a child window's label on its row (framework/Accessible.h).
@@ -67,6 +72,11 @@ public:
     CWnd* GetDlgItem(int nID) const;
     int GetDlgCtrlID() const;
 
+protected:
+    // For an object that lives inside pOwner (a part of a composite control):
+    // while a message to this window is handled, pOwner does not end either.
+    void SetLifetimeOwner(CWnd* pOwner) { m_pLifetimeOwner = pOwner; }
+
 private:
     struct CurrentMessage {
         UINT message;
@@ -75,6 +85,9 @@ private:
     };
     CurrentMessage m_current{};
     WNDPROC m_pfnSuper = nullptr;
+    CWnd* m_pLifetimeOwner = nullptr;
+    int m_nMessagesInProgress = 0;   // to this object or to objects it owns
+    bool m_bEndPending = false;      // WM_NCDESTROY seen while messages were in progress
 
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
 };

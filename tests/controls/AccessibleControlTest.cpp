@@ -4,7 +4,7 @@
 
 #include "framework/Accessible.h"
 #include "tests/support/AccessibleClient.h"
-#include "tests/support/ScriptedDialog.h"
+#include "tests/support/ScriptedHost.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ protected:
 TEST_F(AccessibleControl, NamedAfterItsOwnRowOnlyAndNothingOfItOutlivesTheDialog)
 {
     const DialogTemplate dialogTemplate = MakeTemplate();
-    ScriptedDialog dialog(dialogTemplate);
+    ScriptedHost dialog;
     ClientView labelled, unlabelled;
     std::vector<std::string> labelledFields, unlabelledFields;
     Event taken, gone;
@@ -87,7 +87,7 @@ TEST_F(AccessibleControl, NamedAfterItsOwnRowOnlyAndNothingOfItOutlivesTheDialog
         EXPECT_TRUE(PumpUntil(taken.Get())) << "the client did not finish";
         EXPECT_GT(AfxLiveAccessibleObjects(), 0);
     });
-    EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);
+    EXPECT_EQ(dialog.Run(dialogTemplate), ScriptedHost::kScriptEnded);
 
     EXPECT_EQ(AfxLiveAccessibleObjects(), 0);
     gone.Set();

@@ -5,7 +5,7 @@
 
 #include "controls/HexAddress.h"
 #include "tests/support/AppletLibrary.h"
-#include "tests/support/ScriptedDialog.h"
+#include "tests/support/ScriptedHost.h"
 #include "tests/support/SettingsFolderGuard.h"
 
 #include <gtest/gtest.h>
@@ -60,11 +60,11 @@ TEST_F(ControlLibrary, LoadUnloadAndLoadAgainLeavesAWorkingClass)
 
     DialogTemplate t("Protect No.", WS_POPUP | WS_CAPTION | WS_VISIBLE, 120, 40);
     t.Add("MACAddr", "", WS_VISIBLE | WS_BORDER | WS_TABSTOP, 10, 10, 80, 12, kControl);
-    ScriptedDialog dialog(t);
-    dialog.OnInit([](HWND hDlg) {
-              HexAddressValue value{{0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}, 0};
-              EXPECT_EQ(SendMessageA(GetDlgItem(hDlg, kControl), HFM_SETADDRESS, 0, reinterpret_cast<LPARAM>(&value)), 1);
-          })
+    ScriptedHost host;
+    host.OnInit([](HWND hDlg) {
+            HexAddressValue value{{0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}, 0};
+            EXPECT_EQ(SendMessageA(GetDlgItem(hDlg, kControl), HFM_SETADDRESS, 0, reinterpret_cast<LPARAM>(&value)), 1);
+        })
         .Then([](HWND hDlg) { SetFocus(GetDlgItem(hDlg, kControl)); })
         .Type("a7")
         .Then([](HWND hDlg) {
@@ -76,7 +76,7 @@ TEST_F(ControlLibrary, LoadUnloadAndLoadAgainLeavesAWorkingClass)
             const BYTE expected[] = {0xA7, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F};
             EXPECT_EQ(std::memcmp(read.bytes, expected, sizeof expected), 0);
         });
-    EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);
+    EXPECT_EQ(host.Run(t), ScriptedHost::kScriptEnded);
 }
 
 TEST_F(ControlLibrary, AClassRegisteredByAnotherModuleIsLeftAlone)

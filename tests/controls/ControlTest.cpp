@@ -1,11 +1,14 @@
-// The control's window, messages, layout and colours, on real windows.
+// The control's window, messages, layout, colours and lifetime, on real windows.
 
 #include "controls/HexFieldRules.h"
 #include "controls/IPAddrCtl.h"
 #include "platform/HexNumber.h"
+#include "tests/support/DialogTemplate.h"
+#include "tests/support/WindowText.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -13,11 +16,24 @@ namespace {
 
 constexpr int kId = 1015;
 
-std::string Text(HWND hWnd)
+// An object whose freeing a test watches: this program's operator delete counts it.
+const void* g_watched = nullptr;
+int g_watchedFrees = 0;
+int g_freesWhenOKReturned = -1;
+
+INT_PTR CALLBACK ClosesOnOK(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    char text[16] = {};
-    GetWindowTextA(hWnd, text, sizeof text);
-    return text;
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK)
+        DestroyWindow(hDlg);
+    return message == WM_INITDIALOG;
+}
+
+LRESULT CALLBACK AfterWindowProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_COMMAND && LOWORD(call->wParam) == IDOK)
+        g_freesWhenOKReturned = g_watchedFrees;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // A top-level window holding one control, destroyed with the fixture.
@@ -57,6 +73,14 @@ protected:
 
 } // namespace
 
+void operator delete(void* p) noexcept
+{
+    if (p && p == g_watched)
+        ++g_watchedFrees;
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { ::operator delete(p); }
+
 TEST_F(ControlWindow, IsMadeWithItsObjectAndSixBorderlessFields)
 {
     HWND hCtl = Make();
@@ -90,7 +114,7 @@ TEST_F(ControlWindow, SetAndReadSixBytes)
     EXPECT_EQ(SendMessageA(hCtl, HFM_SETADDRESS, 0, reinterpret_cast<LPARAM>(&value)), 1);
     const char* shown[] = {"00", "01", "0A", "10", "AB", "FF"};
     for (int n = 1; n <= kHexFieldCount; ++n)
-        EXPECT_EQ(Text(Field(hCtl, n)), shown[n - 1]) << "field " << n;
+        EXPECT_EQ(WindowText(Field(hCtl, n)), shown[n - 1]) << "field " << n;
     EXPECT_EQ(GetFocus(), nullptr) << "setting moves no focus";
 
     HexAddressValue read;
@@ -115,7 +139,7 @@ TEST_F(ControlWindow, ReadingRewritesOnlyEmptyAndOutOfRangeFields)
     EXPECT_EQ(SendMessageA(hCtl, HFM_GETADDRESS, 1, reinterpret_cast<LPARAM>(&read)), 1);
     for (int n = 1; n <= kHexFieldCount; ++n) {
         EXPECT_EQ(read.bytes[n - 1], values[n - 1]) << "field " << n;
-        EXPECT_EQ(Text(Field(hCtl, n)), after[n - 1]) << "field " << n;
+        EXPECT_EQ(WindowText(Field(hCtl, n)), after[n - 1]) << "field " << n;
     }
     EXPECT_EQ(read.nErrorField, 0);
 }
@@ -130,9 +154,9 @@ TEST_F(ControlWindow, NullRecordsAnswerZeroAndChangeNothing)
 
     EXPECT_EQ(SendMessageA(hCtl, HFM_SETADDRESS, 0, 0), 0);
     EXPECT_EQ(SendMessageA(hCtl, HFM_GETADDRESS, 1, 0), 0);
-    EXPECT_EQ(Text(Field(hCtl, 1)), "12");
-    EXPECT_EQ(Text(Field(hCtl, 2)), "") << "a null read rewrites no field";
-    EXPECT_EQ(Text(Field(hCtl, 6)), "BC");
+    EXPECT_EQ(WindowText(Field(hCtl, 1)), "12");
+    EXPECT_EQ(WindowText(Field(hCtl, 2)), "") << "a null read rewrites no field";
+    EXPECT_EQ(WindowText(Field(hCtl, 6)), "BC");
 }
 
 TEST_F(ControlWindow, DataExchangeLoadsAndSaves)
@@ -145,8 +169,8 @@ TEST_F(ControlWindow, DataExchangeLoadsAndSaves)
     BYTE bytes[kHexFieldCount] = {0xDE, 0xAD, 0x00, 0x01, 0xBE, 0xEF};
     CDataExchange load(&dialog, FALSE);
     DDX_HexAddress(&load, kId, bytes);
-    EXPECT_EQ(Text(Field(hCtl, 1)), "DE");
-    EXPECT_EQ(Text(Field(hCtl, 6)), "EF");
+    EXPECT_EQ(WindowText(Field(hCtl, 1)), "DE");
+    EXPECT_EQ(WindowText(Field(hCtl, 6)), "EF");
 
     SetWindowTextA(Field(hCtl, 3), "7f");
     BYTE saved[kHexFieldCount] = {};
@@ -234,7 +258,7 @@ TEST_F(ControlWindow, FieldsFollowTheLayoutOfABlankInTheDefaultFont)
     UpdateWindow(hCtl);
     HexAddressValue value{{1, 2, 3, 4, 5, 6}, 0};
     EXPECT_EQ(SendMessageA(hCtl, HFM_SETADDRESS, 0, reinterpret_cast<LPARAM>(&value)), 1);
-    EXPECT_EQ(Text(Field(hCtl, 6)), "06");
+    EXPECT_EQ(WindowText(Field(hCtl, 6)), "06");
 }
 
 TEST_F(ControlWindow, ReadOnlyAndDisabledShowTheButtonFace)
@@ -281,4 +305,28 @@ TEST_F(ControlWindow, CloseDoesNotDestroyTheControl)
     // Destroying it ends its object with it.
     DestroyWindow(hCtl);
     EXPECT_EQ(CWnd::FromHandlePermanent(hCtl), nullptr);
+}
+
+TEST(ControlLifetime, AParentClosedFromAFieldFreesTheControlOnlyAfterTheFieldsMessage)
+{
+    // Enter in a field sends IDOK from inside the field's handler, and this
+    // modeless parent destroys itself there, the control and fields with it.
+    DialogTemplate t("Modeless", WS_POPUP | WS_CAPTION, 120, 40);
+    t.Add("MACAddr", "", WS_VISIBLE | WS_BORDER | WS_TABSTOP, 5, 5, 80, 12, kId);
+    t.Add("BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 5, 20, 50, 14, IDOK);
+    HWND hDlg = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), t.Get(), nullptr, &ClosesOnOK, 0);
+    ASSERT_NE(hDlg, nullptr);
+    HWND hCtl = GetDlgItem(hDlg, kId);
+    g_watched = CWnd::FromHandlePermanent(hCtl);
+    ASSERT_NE(g_watched, nullptr);
+    g_watchedFrees = 0;
+
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, &AfterWindowProc, nullptr, GetCurrentThreadId());
+    SendMessageA(GetDlgItem(hCtl, 4), WM_CHAR, '\r', 1);
+    UnhookWindowsHookEx(hook);
+    g_watched = nullptr;
+
+    EXPECT_FALSE(IsWindow(hDlg));
+    EXPECT_EQ(g_freesWhenOKReturned, 0) << "freed while the field's handler still ran";
+    EXPECT_EQ(g_watchedFrees, 1) << "freed once the field's message returned";
 }

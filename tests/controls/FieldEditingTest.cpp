@@ -2,14 +2,16 @@
 // key goes to the focused window through the dialog's own message loop.
 
 #include "controls/HexAddress.h"
-#include "tests/support/ScriptedDialog.h"
+#include "tests/support/ScriptedHost.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -57,7 +59,7 @@ void SetBytes(HWND hDlg, std::initializer_list<BYTE> bytes)
 }
 
 // Focuses field n with the caret at the given place (-1: everything selected).
-ScriptedDialog::Step FocusField(int n, int caret)
+ScriptedHost::Step FocusField(int n, int caret)
 {
     return [n, caret](HWND hDlg) {
         SetFocus(Field(hDlg, n));
@@ -65,13 +67,16 @@ ScriptedDialog::Step FocusField(int n, int caret)
     };
 }
 
-bool HasCommand(const ScriptedDialog& dialog, WORD id)
+// The commands with the given id, or those one dialog received.
+std::vector<ScriptedHost::Command> CommandsOf(const ScriptedHost& host, WORD id, HWND dialog = nullptr)
 {
-    return std::any_of(dialog.Commands().begin(), dialog.Commands().end(),
-                       [id](const ScriptedDialog::Command& c) { return LOWORD(c.wParam) == id; });
+    std::vector<ScriptedHost::Command> found;
+    std::copy_if(host.Commands().begin(), host.Commands().end(), std::back_inserter(found),
+                 [=](const ScriptedHost::Command& c) { return dialog ? c.dialog == dialog : LOWORD(c.wParam) == id; });
+    return found;
 }
 
-ScriptedDialog::Step ExpectFocus(int n, const char* why)
+ScriptedHost::Step ExpectFocus(int n, const char* why)
 {
     return [n, why](HWND hDlg) { EXPECT_EQ(FocusedField(hDlg), n) << why; };
 }
@@ -80,9 +85,8 @@ ScriptedDialog::Step ExpectFocus(int n, const char* why)
 
 TEST(FieldEditing, AFullFieldMovesOnToTheNextWithItsTextSelected)
 {
-    const DialogTemplate t = ControlDialog();
-    ScriptedDialog dialog(t);
-    dialog.OnInit([](HWND hDlg) { SetBytes(hDlg, {0x11, 0x22, 0x33, 0x44, 0x55, 0x66}); })
+    ScriptedHost host;
+    host.OnInit([](HWND hDlg) { SetBytes(hDlg, {0x11, 0x22, 0x33, 0x44, 0x55, 0x66}); })
         .Then([](HWND hDlg) { SetFocus(Control(hDlg)); })
         .Then([](HWND hDlg) {
             EXPECT_EQ(FocusedField(hDlg), 1) << "the control passes its focus to field 1";
@@ -130,14 +134,13 @@ TEST(FieldEditing, AFullFieldMovesOnToTheNextWithItsTextSelected)
             const BYTE expected[] = {0x12, 0xAB, 0x33, 0x44, 0x55, 0x7E};
             EXPECT_EQ(std::memcmp(read.bytes, expected, sizeof expected), 0);
         });
-    EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);
+    EXPECT_EQ(host.Run(ControlDialog()), ScriptedHost::kScriptEnded);
 }
 
 TEST(FieldEditing, OtherCharactersAreRefused)
 {
-    const DialogTemplate t = ControlDialog();
-    ScriptedDialog dialog(t);
-    dialog.OnInit([](HWND hDlg) { SetBytes(hDlg, {0, 0, 0, 0, 0, 0}); })
+    ScriptedHost host;
+    host.OnInit([](HWND hDlg) { SetBytes(hDlg, {0, 0, 0, 0, 0, 0}); })
         .Then([](HWND hDlg) { SetWindowTextA(Field(hDlg, 2), "5"); })
         .Then(FocusField(2, 1))
         .Type("g-:G,x")
@@ -145,14 +148,13 @@ TEST(FieldEditing, OtherCharactersAreRefused)
             EXPECT_EQ(WindowText(Field(hDlg, 2)), "5");
             EXPECT_EQ(FocusedField(hDlg), 2);
         });
-    EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);
+    EXPECT_EQ(host.Run(ControlDialog()), ScriptedHost::kScriptEnded);
 }
 
 TEST(FieldEditing, BlankAndDotMoveOnButNotFromTheLastField)
 {
-    const DialogTemplate t = ControlDialog();
-    ScriptedDialog dialog(t);
-    dialog.OnInit([](HWND hDlg) { SetBytes(hDlg, {1, 2, 3, 4, 5, 6}); })
+    ScriptedHost host;
+    host.OnInit([](HWND hDlg) { SetBytes(hDlg, {1, 2, 3, 4, 5, 6}); })
         .Then(FocusField(3, 1))
         .Type(" ")
         .Then([](HWND hDlg) {
@@ -168,14 +170,13 @@ TEST(FieldEditing, BlankAndDotMoveOnButNotFromTheLastField)
             EXPECT_EQ(FocusedField(hDlg), 6);
             EXPECT_EQ(WindowText(Field(hDlg, 6)), "06");
         });
-    EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);
+    EXPECT_EQ(host.Run(ControlDialog()), ScriptedHost::kScriptEnded);
 }
 
 TEST(FieldEditing, ArrowsCrossIntoNeighboursOnlyAtTheEdges)
 {
-    const DialogTemplate t = ControlDialog();
-    ScriptedDialog dialog(t);
-    dialog.OnInit([](HWND hDlg) { SetBytes(hDlg, {1, 2, 3, 4, 5, 6}); })
+    ScriptedHost host;
+    host.OnInit([](HWND hDlg) { SetBytes(hDlg, {1, 2, 3, 4, 5, 6}); })
         .Then([](HWND hDlg) { SendMessageA(Field(hDlg, 3), EM_SETSEL, 1, 1); })
         .Then(FocusField(2, 1))
         .Key(VK_RIGHT)
@@ -197,14 +198,13 @@ TEST(FieldEditing, ArrowsCrossIntoNeighboursOnlyAtTheEdges)
         .Then(FocusField(6, 2))
         .Key(VK_RIGHT)
         .Then(ExpectFocus(6, "nothing after field 6"));
-    EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);
+    EXPECT_EQ(host.Run(ControlDialog()), ScriptedHost::kScriptEnded);
 }
 
 TEST(FieldEditing, TabAndShiftTabLeaveTheControlAndComeBackToField1)
 {
-    const DialogTemplate t = ControlDialog();
-    ScriptedDialog dialog(t);
-    dialog.OnInit([](HWND hDlg) { SetBytes(hDlg, {1, 2, 3, 4, 5, 6}); })
+    ScriptedHost host;
+    host.OnInit([](HWND hDlg) { SetBytes(hDlg, {1, 2, 3, 4, 5, 6}); })
         .Then(FocusField(3, 1))
         .Key(VK_TAB, '\t')
         .Then([](HWND hDlg) {
@@ -222,36 +222,34 @@ TEST(FieldEditing, TabAndShiftTabLeaveTheControlAndComeBackToField1)
             EXPECT_EQ(FocusedField(hDlg), 1);
             EXPECT_EQ(Selection(Field(hDlg, 1)), std::make_pair(0ul, 2ul));
         });
-    EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);
+    EXPECT_EQ(host.Run(ControlDialog()), ScriptedHost::kScriptEnded);
 }
 
 TEST(FieldEditing, EnterPressesTheDefaultButton)
 {
-    const DialogTemplate t = ControlDialog();
-    ScriptedDialog dialog(t);
+    ScriptedHost host;
     HWND hOK = nullptr;
-    dialog.Then([&hOK](HWND hDlg) { hOK = GetDlgItem(hDlg, IDOK); })
+    host.Then([&hOK](HWND hDlg) { hOK = GetDlgItem(hDlg, IDOK); })
         .Then(FocusField(4, 0))
         .Key(VK_RETURN, '\r');
-    EXPECT_EQ(dialog.Run(), IDOK);
-    ASSERT_FALSE(dialog.Commands().empty());
-    EXPECT_EQ(dialog.Commands().back().wParam, static_cast<WPARAM>(IDOK));
-    EXPECT_EQ(dialog.Commands().back().lParam, reinterpret_cast<LPARAM>(hOK));
+    EXPECT_EQ(host.Run(ControlDialog()), IDOK);
+    ASSERT_FALSE(host.Commands().empty());
+    EXPECT_EQ(host.Commands().back().wParam, static_cast<WPARAM>(IDOK));
+    EXPECT_EQ(host.Commands().back().lParam, reinterpret_cast<LPARAM>(hOK));
 }
 
 TEST(FieldEditing, EscapeCancelsTheDialogThatHoldsTheControl)
 {
     for (bool withCancel : {true, false}) {
-        const DialogTemplate t = ControlDialog(0, withCancel);
-        ScriptedDialog dialog(t);
+        ScriptedHost host;
         HWND hCancel = nullptr;
-        dialog.Then([&hCancel](HWND hDlg) { hCancel = GetDlgItem(hDlg, IDCANCEL); })
+        host.Then([&hCancel](HWND hDlg) { hCancel = GetDlgItem(hDlg, IDCANCEL); })
             .Then(FocusField(2, 1))
             .Key(VK_ESCAPE, '\x1b');
-        EXPECT_EQ(dialog.Run(), IDCANCEL) << "with a Cancel button: " << withCancel;
-        ASSERT_FALSE(dialog.Commands().empty());
-        EXPECT_EQ(dialog.Commands().back().wParam, static_cast<WPARAM>(IDCANCEL));
-        EXPECT_EQ(dialog.Commands().back().lParam, reinterpret_cast<LPARAM>(hCancel));
+        EXPECT_EQ(host.Run(ControlDialog(0, withCancel)), IDCANCEL) << "with a Cancel button: " << withCancel;
+        ASSERT_FALSE(host.Commands().empty());
+        EXPECT_EQ(host.Commands().back().wParam, static_cast<WPARAM>(IDCANCEL));
+        EXPECT_EQ(host.Commands().back().lParam, reinterpret_cast<LPARAM>(hCancel));
         EXPECT_EQ(hCancel != nullptr, withCancel);
     }
 }
@@ -260,24 +258,23 @@ TEST(FieldEditing, EscapeInADialogInsideADialogGoesToTheOuterOne)
 {
     DialogTemplate outerTemplate("Outer", WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 40);
     outerTemplate.Add("BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP, 10, 10, 50, 14, IDCANCEL);
-    ScriptedDialog outer(outerTemplate);
-    HWND hOuter = outer.CreateModeless(nullptr);
+    ScriptedHost host;
+    HWND hOuter = host.CreateModeless(outerTemplate);
     ASSERT_NE(hOuter, nullptr);
     HWND hOuterCancel = GetDlgItem(hOuter, IDCANCEL);
 
-    const DialogTemplate t = ControlDialog();
-    ScriptedDialog inner(t);
-    inner.Then(FocusField(2, 1))
+    host.Then(FocusField(2, 1))
         .Key(VK_ESCAPE, '\x1b')
         .Then([](HWND hDlg) {
             EXPECT_TRUE(IsWindow(Control(hDlg)));
             EXPECT_EQ(FocusedField(hDlg), 2);
         });
-    EXPECT_EQ(inner.Run(hOuter), ScriptedDialog::kScriptEnded) << "the inner dialog goes on";
-    EXPECT_FALSE(HasCommand(inner, IDCANCEL));
-    ASSERT_EQ(outer.Commands().size(), 1u);
-    EXPECT_EQ(outer.Commands()[0].wParam, static_cast<WPARAM>(IDCANCEL));
-    EXPECT_EQ(outer.Commands()[0].lParam, reinterpret_cast<LPARAM>(hOuterCancel));
+    EXPECT_EQ(host.Run(ControlDialog(), hOuter), ScriptedHost::kScriptEnded) << "the inner dialog goes on";
+    EXPECT_EQ(CommandsOf(host, IDCANCEL).size(), 1u) << "none for the inner dialog";
+    const std::vector<ScriptedHost::Command> outer = CommandsOf(host, 0, hOuter);
+    ASSERT_EQ(outer.size(), 1u);
+    EXPECT_EQ(outer[0].wParam, static_cast<WPARAM>(IDCANCEL));
+    EXPECT_EQ(outer[0].lParam, reinterpret_cast<LPARAM>(hOuterCancel));
     DestroyWindow(hOuter);
 }
 
@@ -287,29 +284,28 @@ TEST(FieldEditing, EscapeOutsideADialogLeavesTheControlAlive)
     // edit's own handling, which asks the control to close.
     DialogTemplate t("Nested", WS_POPUP | WS_CAPTION | WS_VISIBLE, 160, 60);
     t.Add("STATIC", "", WS_VISIBLE, 5, 5, 150, 30, 200);
-    ScriptedDialog dialog(t);
+    ScriptedHost host;
     HWND hCtl = nullptr;
-    dialog.OnInit([&hCtl](HWND hDlg) {
+    host.OnInit([&hCtl](HWND hDlg) {
         hCtl = CreateWindowExA(0, "MACAddr", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 5, 5, 120, 20,
                                GetDlgItem(hDlg, 200), nullptr, nullptr, nullptr);
     });
-    dialog.Then([&hCtl](HWND) { SetFocus(GetDlgItem(hCtl, 3)); })
+    host.Then([&hCtl](HWND) { SetFocus(GetDlgItem(hCtl, 3)); })
         .Key(VK_ESCAPE, '\x1b')
         .Then([&hCtl](HWND) {
             EXPECT_TRUE(IsWindow(hCtl));
             EXPECT_EQ(GetFocus(), GetDlgItem(hCtl, 3));
         });
-    EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);
-    EXPECT_FALSE(HasCommand(dialog, IDCANCEL));
+    EXPECT_EQ(host.Run(t), ScriptedHost::kScriptEnded);
+    EXPECT_TRUE(CommandsOf(host, IDCANCEL).empty());
 }
 
 TEST(FieldEditing, AFullFieldOutOfRangeIsResetAndKeepsTheFocus)
 {
     // A pasted minus sign passes the filter as Ctrl+V does; a digit then fills the field.
     for (bool noCheck : {false, true}) {
-        const DialogTemplate t = ControlDialog(noCheck ? HFS_NOCHECK : 0);
-        ScriptedDialog dialog(t);
-        dialog.OnInit([](HWND hDlg) { SetBytes(hDlg, {1, 2, 3, 4, 5, 6}); })
+        ScriptedHost host;
+        host.OnInit([](HWND hDlg) { SetBytes(hDlg, {1, 2, 3, 4, 5, 6}); })
             .Then([](HWND hDlg) { SetWindowTextA(Field(hDlg, 2), "-"); })
             .Then(FocusField(2, 1))
             .Type("1")
@@ -327,17 +323,16 @@ TEST(FieldEditing, AFullFieldOutOfRangeIsResetAndKeepsTheFocus)
                     EXPECT_EQ(Selection(Field(hDlg, 2)), std::make_pair(0ul, 2ul));
                 }
             });
-        EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded) << "HFS_NOCHECK: " << noCheck;
+        EXPECT_EQ(host.Run(ControlDialog(noCheck ? HFS_NOCHECK : 0)), ScriptedHost::kScriptEnded) << "HFS_NOCHECK: " << noCheck;
     }
 }
 
 TEST(FieldEditing, EveryFieldOfTheRealSizeTakesTwoOfTheWidestDigit)
 {
-    const DialogTemplate t = ControlDialog();
-    ScriptedDialog dialog(t);
+    ScriptedHost host;
     char widest = '0';
     std::string typed;
-    dialog.Then([&](HWND hDlg) {
+    host.Then([&](HWND hDlg) {
         HWND hField = Field(hDlg, 1);
         HDC dc = GetDC(hField);
         HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(hField, WM_GETFONT, 0, 0)));
@@ -359,15 +354,15 @@ TEST(FieldEditing, EveryFieldOfTheRealSizeTakesTwoOfTheWidestDigit)
     });
     // Twelve keys: each full field moves on by itself.
     for (int i = 0; i < 2 * kHexFieldCount; ++i)
-        dialog.Then([&widest](HWND) {
+        host.Then([&widest](HWND) {
             const SHORT key = VkKeyScanA(widest);
             SetModifiers((HIBYTE(key) & 1) != 0, false);
             PostKey(LOBYTE(key), widest);
         });
-    dialog.Then([&widest](HWND hDlg) {
+    host.Then([&widest](HWND hDlg) {
         for (int n = 1; n <= kHexFieldCount; ++n)
             EXPECT_EQ(WindowText(Field(hDlg, n)), std::string(2, widest)) << "field " << n;
         EXPECT_EQ(FocusedField(hDlg), 6);
     });
-    EXPECT_EQ(dialog.Run(), ScriptedDialog::kScriptEnded);
+    EXPECT_EQ(host.Run(ControlDialog()), ScriptedHost::kScriptEnded);
 }

@@ -2,6 +2,7 @@
 
 #include "framework/CDialog.h"
 #include "framework/CWnd.h"
+#include "tests/support/ScriptedHost.h"
 
 #include <gtest/gtest.h>
 
@@ -95,6 +96,21 @@ TEST(CWnd, FromHandleWrapsWindowsWithoutAnObject)
     EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), nullptr);
     EXPECT_EQ(CWnd::FromHandle(nullptr), nullptr);
     DestroyWindow(hWnd);
+}
+
+TEST(CWnd, WrappersOfAHostsWindowsGoWithThem)
+{
+    // A host that opens the dialog from a fresh window each time.
+    size_t afterFirst = 0;
+    for (int open = 1; open <= 100; ++open) {
+        ScriptedHost host;
+        host.Then([](HWND dlg) { PostCommand(dlg, IDCANCEL); });
+        CDialog dialog(1, CWnd::FromHandle(host.Window()));
+        ASSERT_EQ(dialog.DoModal(), IDCANCEL);
+        if (open == 1)
+            afterFirst = CWnd::GetHandleMapSize();
+    }
+    EXPECT_LE(CWnd::GetHandleMapSize(), afterFirst);
 }
 
 TEST(CWnd, DestroyingTheObjectFirstGivesTheWindowItsProcedureBack)
