@@ -10,14 +10,12 @@
 #include <commctrl.h>
 
 #include <string>
-#include <utility>
 
 namespace {
 
 constexpr int kDeviceName = 1007;
 constexpr int kProtectNo = 1015;
 constexpr int kFieldCount = 6;
-constexpr WORD kManifestId = 123;
 
 // Common controls 6 give the system's control classes versioned names, so a
 // window made inside their context has another class atom than a classic one.
@@ -77,9 +75,7 @@ void ExpectEachFieldShowsDD(HWND control)
 {
     for (int n = 1; n <= kFieldCount; ++n) {
         HWND field = GetDlgItem(control, n);
-        char text[8] = {};
-        GetWindowTextA(field, text, sizeof text);
-        EXPECT_STREQ(text, "DD") << "field " << n;
+        EXPECT_EQ(WindowText(field), "DD") << "field " << n;
         EXPECT_EQ(SendMessageA(field, EM_GETLINECOUNT, 0, 0), 1) << "field " << n;
         HDC dc = GetDC(field);
         HGDIOBJ old = SelectObject(dc, FontOf(field));
@@ -136,35 +132,14 @@ TEST_F(NativeLook, DialogAndFailedSaveBoxUseCommonControls6AndTheHostKeepsItsCon
     EXPECT_TRUE(RemoveDirectoryA(file.c_str()));
 }
 
-// The control leaves the look to whoever creates it: a program without
-// common controls 6 gets classic fields, one that activates them themed ones.
-TEST_F(NativeLook, FieldsFollowTheContextTheControlIsCreatedIn)
+// The control leaves the look to whoever creates it: outside the applet's
+// context, as in a program of its own without common controls 6, its fields
+// are classic edits.
+TEST_F(NativeLook, FieldsMadeOutsideTheAppletsContextAreClassic)
 {
-    const auto fieldAndEditAtoms = [&] {
-        HWND control = CreateWindowExA(0, "MACAddr", "", WS_CHILD, 0, 0, 200, 24, host.Window(), nullptr, nullptr, nullptr);
-        const ATOM field = ClassAtom(GetDlgItem(control, 1));
-        DestroyWindow(control);
-        return std::make_pair(field, EditAtom(host.Window()));
-    };
-    const auto [plainField, plainEdit] = fieldAndEditAtoms();
-    EXPECT_EQ(plainField, plainEdit);
-
-    const std::string path = AppletPath();
-    ACTCTXA manifest{};
-    manifest.cbSize = sizeof manifest;
-    manifest.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    manifest.lpSource = path.c_str();
-    manifest.hModule = applet.Module();
-    manifest.lpResourceName = MAKEINTRESOURCEA(kManifestId);
-    HANDLE context = CreateActCtxA(&manifest);
-    ASSERT_NE(context, INVALID_HANDLE_VALUE) << "the applet carries a manifest as resource 123";
-    ULONG_PTR cookie = 0;
-    ASSERT_TRUE(ActivateActCtx(context, &cookie));
-    const auto [themedField, themedEdit] = fieldAndEditAtoms();
-    DeactivateActCtx(0, cookie);
-    ReleaseActCtx(context);
-    EXPECT_EQ(themedField, themedEdit);
-    EXPECT_NE(themedField, plainField);
+    HWND control = CreateWindowExA(0, "MACAddr", "", WS_CHILD, 0, 0, 200, 24, host.Window(), nullptr, nullptr, nullptr);
+    EXPECT_EQ(ClassAtom(GetDlgItem(control, 1)), EditAtom(host.Window()));
+    DestroyWindow(control);
 }
 
 // A field wraps a pair wider than itself; the digit must stay, and the pair
