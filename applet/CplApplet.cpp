@@ -2,6 +2,7 @@
 
 #include "applet/AppletApp.h"
 #include "dialog/DeviceSettingsDlg.h"
+#include "platform/ManifestActivation.h"
 #include "resources/resource.h"
 
 #include <cpl.h>
@@ -26,6 +27,10 @@ void ReportSaveFailure(HWND hwndCPl)
 
 void RunDeviceSettings(HWND hwndCPl)
 {
+    // Visual styles whatever the host: most hosts (rundll32 among them) do not
+    // activate the applet's manifest. Everything shown below is created inside it.
+    const ManifestActivation visualStyles(AfxGetInstanceHandle(), IDR_CPL_MANIFEST);
+
     // About 20 KB of working copy: kept off the host's stack.
     auto dlg = std::make_unique<CDeviceSettingsDlg>(CWnd::FromHandle(hwndCPl));
     for (int i = 0; i < kDeviceCount; ++i) {

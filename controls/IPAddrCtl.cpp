@@ -59,9 +59,11 @@ LRESULT CIPAddrCtl::OnCreate(WPARAM, LPARAM lParam)
     ModifyStyleEx(0, WS_EX_CLIENTEDGE | WS_EX_NOPARENTNOTIFY);
 
     // The control's own window is the tab stop; the fields have no border.
+    // A centred multi-line edit wraps a pair wider than itself, and without
+    // ES_AUTOVSCROLL it would refuse the wrapped digit, silently.
     for (int n = 1; n <= kHexFieldCount; ++n) {
         CHexFieldEdit& field = m_Field[n - 1];
-        field.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_CENTER, RECT{0, 0, 0, 0}, this,
+        field.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_CENTER | ES_AUTOVSCROLL, RECT{0, 0, 0, 0}, this,
                      static_cast<UINT>(n));
         field.SetLimitText(2);
         field.SetAddrCtl(this);
@@ -90,6 +92,7 @@ LRESULT CIPAddrCtl::OnSize(WPARAM, LPARAM)
         const RECT& rc = m_rcField[i];
         m_Field[i].MoveWindow(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
     }
+    m_FieldFont.Refit(m_Field);
     return 0;
 }
 
@@ -138,9 +141,9 @@ LRESULT CIPAddrCtl::OnEnable(WPARAM wParam, LPARAM)
 
 LRESULT CIPAddrCtl::OnSetFont(WPARAM wParam, LPARAM lParam)
 {
-    // The control keeps no font of its own: the fields show it.
-    for (CHexFieldEdit& field : m_Field)
-        field.SendMessage(WM_SETFONT, wParam, lParam);
+    // The fields show the given font, or a smaller size of it when a pair of
+    // digits would not fit them.
+    m_FieldFont.Apply(reinterpret_cast<HFONT>(wParam), m_Field, LOWORD(lParam));
     return 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include "controls/HexAddress.h"
 #include "controls/HexFieldEdit.h"
+#include "controls/HexFieldFont.h"
 #include "framework/CDataExchange.h"
 
 class CIPAddrCtl : public CWnd {
@@ -42,6 +43,7 @@ public:
     BOOL m_bEnabled = TRUE;
     BOOL m_bReadOnly = FALSE;
     BOOL m_bNoCheck = FALSE;
+    CHexFieldFont m_FieldFont;
 
 protected:
     void PostNcDestroy() override;

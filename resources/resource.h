@@ -4,6 +4,8 @@
 #define IDS_APPLET_NAME 1
 #define IDD_DEVICE_SETTINGS 102
 #define IDI_APPLET 128
+// The common-controls-6 manifest; Control Panel activates this id for a .cpl.
+#define IDR_CPL_MANIFEST 123
 
 // Controls of IDD_DEVICE_SETTINGS. The transport radio buttons are
 // IDC_TCP + the transport value (0 TCP, 1 TCP-KEEPALIVE, 2 UDP).

@@ -1,6 +1,9 @@
 #!/bin/sh
-# Opens the 32-bit applet in Wine's control.exe on a virtual X display and
-# saves a picture of its dialog as a user sees it, caption and frame included.
+# Opens the 32-bit applet on a virtual X display and saves a picture of its
+# dialog as a user sees it, caption and frame included. The host is rundll32,
+# which, like Windows' own Control Panel loader, has no common-controls-6
+# manifest (Wine's control.exe has one): the picture shows the look that the
+# applet gives itself.
 # Usage: screenshot-dialog.sh [output.png]   (default docs/dialog.png)
 # Everything it starts (Xvfb, a throwaway Wine prefix with its own wineserver)
 # is stopped and removed before it ends; KEEP_WORK=1 keeps the prefix and logs.
@@ -29,7 +32,7 @@ fail() {
 }
 
 cpl="Z:$(echo "$build/Kestrune.cpl" | tr / '\\')"
-wine control.exe "$cpl" >"$work/control.log" 2>&1 </dev/null &
+wine rundll32.exe shell32.dll,Control_RunDLL "$cpl" >"$work/rundll32.log" 2>&1 </dev/null &
 
 find_dialog() {
     xdotool search --onlyvisible --name "^$caption\$" >"$work/window" 2>/dev/null

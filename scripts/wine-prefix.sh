@@ -7,6 +7,16 @@ set -eu
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 graphics="${KESTRUNE_WINE_GRAPHICS:-null}"
+# A prefix made with KESTRUNE_WINE_DPI has that display scaling (96 = 100 %);
+# one made with KESTRUNE_WINE_FONTS=0 lacks Wine's stand-ins for the Windows
+# fonts, as a machine whose locale substitutes them does. Both are settings
+# of the whole prefix, so such a prefix is for one test program alone.
+fonts="${KESTRUNE_WINE_FONTS:-1}"
+display=""
+if [ -n "${KESTRUNE_WINE_DPI:-}" ]; then
+    display="[HKEY_CURRENT_USER\\Control Panel\\Desktop]
+\"LogPixels\"=dword:$(printf '%08x' "$KESTRUNE_WINE_DPI")"
+fi
 
 # Wine's own stand-ins for the Windows fonts (the "System" font and "MS Sans
 # Serif" among them) come with fonts-wine, but this Wine does not look for them
@@ -14,6 +24,7 @@ graphics="${KESTRUNE_WINE_GRAPHICS:-null}"
 # draw in the fonts they name.
 wine_fonts=/usr/share/wine/fonts
 install_fonts() {
+    [ "$fonts" = 0 ] && return 0
     [ -f "$WINEPREFIX/.kestrune-fonts" ] && return 0
     [ -d "$wine_fonts" ] || return 0
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
@@ -21,7 +32,7 @@ install_fonts() {
     touch "$WINEPREFIX/.kestrune-fonts"
 }
 
-[ -f "$WINEPREFIX/.kestrune-ready" ] && [ -f "$WINEPREFIX/.kestrune-fonts" ] && exit 0
+[ -f "$WINEPREFIX/.kestrune-ready" ] && { [ -f "$WINEPREFIX/.kestrune-fonts" ] || [ "$fonts" = 0 ]; } && exit 0
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
@@ -38,6 +49,8 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Drivers]
 "Graphics"="$graphics"
+
+$display
 
 [HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]
 "Debugger"="kestrune-no-such-debugger.exe"

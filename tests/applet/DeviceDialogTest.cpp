@@ -2,9 +2,7 @@
 // dialog driven from inside its modal loop, and the settings file on disk.
 
 #include "controls/HexAddress.h"
-#include "tests/support/AppletLibrary.h"
-#include "tests/support/ScriptedHost.h"
-#include "tests/support/SettingsFolderGuard.h"
+#include "tests/support/HostedApplet.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -189,31 +187,13 @@ std::vector<std::string> Defaults(int slot)
     return {"ZONE" + std::to_string(slot + 1), "0", "00", "0", "1"};
 }
 
-class DeviceDialog : public ::testing::Test {
+class DeviceDialog : public HostedAppletTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(guard.Ready()) << "the settings folder is in use";
-        ASSERT_TRUE(applet.Loaded());
-    }
-
     void Init(const std::string& fileText)
     {
         WriteFileText(SettingsFolderGuard::SettingsFile(), fileText);
         ASSERT_EQ(applet.Call(CPL_INIT), 1);
     }
-
-    // The host's double-click; every step of the script must have run.
-    void DoubleClick()
-    {
-        EXPECT_EQ(applet.Call(CPL_DBLCLK, 0, 0, host.Window()), 0);
-        EXPECT_EQ(host.PendingSteps(), 0u);
-        EXPECT_EQ(host.Problem(), "");
-    }
-
-    SettingsFolderGuard guard;
-    LoadedApplet applet;   // attaching makes the settings folder
-    ScriptedHost host;
 };
 
 TEST_F(DeviceDialog, OpensOnSlotZeroWithBothListsCounting)
