@@ -217,9 +217,10 @@ msi_uninstall() { # PACKAGE
     expect_eq "msiexec /x's exit code" "$status" 0
 }
 
-# Everything the install of PACKAGE made, in Add/Remove Programs the one product.
-expect_msi_installed() { # PACKAGE
-    expect_applet "$DEFAULT_DIR" "Kestrune.cpl "
+# Everything the install of PACKAGE made, in Add/Remove Programs the one
+# product; FILES: what the install folder holds then.
+expect_msi_installed() { # PACKAGE [FILES]
+    expect_applet "$DEFAULT_DIR" "${2:-Kestrune.cpl }"
     product=$(msi_property "$1" ProductCode)
     for code in $msi_products; do
         [ "$code" = "$product" ] || ! reg_has_key $view "$UNINSTALL\\$code" ||
@@ -391,10 +392,18 @@ msi-upgrade)
     snapshot before
     msi_install "$KESTRUNE_MSI"
     expect_msi_installed "$KESTRUNE_MSI"
+    # An orvexd.ini beside the applet outlives the upgrade and the uninstall.
+    folder=$(unix_path "$DEFAULT_DIR")
+    printf '[Device Name]\r\n0=Beside the applet\r\n' >"$folder/orvexd.ini"
+    cp "$folder/orvexd.ini" "$work/orvexd.ini"
     msi_install "$KESTRUNE_MSI_NEXT"
-    expect_msi_installed "$KESTRUNE_MSI_NEXT"
+    expect_msi_installed "$KESTRUNE_MSI_NEXT" "Kestrune.cpl orvexd.ini "
     note "the next release replaced this one"
     msi_uninstall "$KESTRUNE_MSI_NEXT"
+    expect_eq "the install folder" "$(ls -A "$folder" | tr '\n' ' ')" "orvexd.ini "
+    cmp -s "$folder/orvexd.ini" "$work/orvexd.ini" || fail "the orvexd.ini beside the applet changed"
+    rm "$folder/orvexd.ini"
+    rmdir "$folder"
     expect_nothing_of_ours
     snapshot after
     expect_same_snapshot before after
