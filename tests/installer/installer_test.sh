@@ -236,6 +236,19 @@ expect_log() { # FILE TEXT
     grep -aqF "$2" "$1" || fail "no '$2' in $1"
 }
 
+# seed_once FILE LOGGED FAULT: installs seeding FILE, after which the settings
+# file must be seed.ini (else FAULT) and the log must say LOGGED; uninstalls,
+# which keeps the settings file.
+seed_once() {
+    install_with "$(zpath "$1")"
+    expect_eq "the exit code" "$status" 0
+    cmp "$SETTINGS_INI" "$work/seed.ini" || fail "$3"
+    [ -z "$install_log" ] || expect_log "$install_log" "$2"
+    uninstall_with
+    expect_nothing_of_ours
+    cmp "$SETTINGS_INI" "$work/seed.ini" || fail "the seeded orvexd.ini changed in the uninstall"
+}
+
 # The four cases of seeding the settings folder, each from nothing of ours:
 # into an empty folder (made when missing), byte-identical; kept after the
 # uninstall; an orvexd.ini already there stays as it is; a missing file
@@ -248,21 +261,9 @@ seed_cases() {
     printf '[Device Name]\r\n0=Seeded \351\r\n[IP Address]\r\n0=167772161' >"$work/seed.ini"
     printf '[Device Name]\r\n0=Not this one\r\n' >"$work/other.ini"
 
-    install_with "$(zpath "$work/seed.ini")"
-    expect_eq "the exit code" "$status" 0
-    cmp "$SETTINGS_INI" "$work/seed.ini" || fail "the seeded orvexd.ini is not the given file"
-    [ -z "$install_log" ] || expect_log "$install_log" "Seeded the settings file"
-    uninstall_with
-    expect_nothing_of_ours
-    cmp "$SETTINGS_INI" "$work/seed.ini" || fail "the seeded orvexd.ini changed in the uninstall"
+    seed_once "$work/seed.ini" "Seeded the settings file" "the seeded orvexd.ini is not the given file"
     note "seeded byte-identical; kept after the uninstall"
-
-    install_with "$(zpath "$work/other.ini")"
-    expect_eq "the exit code" "$status" 0
-    cmp "$SETTINGS_INI" "$work/seed.ini" || fail "an orvexd.ini already there was overwritten"
-    [ -z "$install_log" ] || expect_log "$install_log" "exists: kept as it is"
-    uninstall_with
-    expect_nothing_of_ours
+    seed_once "$work/other.ini" "exists: kept as it is" "an orvexd.ini already there was overwritten"
     note "an orvexd.ini already there stays"
 
     rm -r "$settings"
