@@ -41,7 +41,7 @@ function(kestrune_msi arch version output)
     file(MAKE_DIRECTORY ${stage})
     set(source ${CMAKE_SOURCE_DIR}/installer/Kestrune.wxs)
     # wixl's own, for MajorUpgrade, and ours.
-    set(secure "SETTINGSFILE;INSTALLDIR;WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED")
+    set(secure "SETTINGSFILE;WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED")
     add_custom_command(
         OUTPUT ${output}
         COMMAND ${CMAKE_COMMAND} -E copy ${applet} ${stage}/Kestrune.cpl
@@ -56,7 +56,7 @@ function(kestrune_msi arch version output)
                 -D X64Package=Kestrune-${version}-x64.msi
                 ${source}
         # wixl cannot mark a property secure: without it, Windows Installer
-        # may drop SETTINGSFILE or INSTALLDIR on its way to an elevated install.
+        # may drop SETTINGSFILE on its way to an elevated install.
         COMMAND ${KESTRUNE_MSIBUILD} ${output} -q "UPDATE `Property` SET `Value` = '${secure}' WHERE `Property` = 'SecureCustomProperties'"
         WORKING_DIRECTORY ${stage}
         DEPENDS ${source} ${depends}
