@@ -7,6 +7,7 @@
 ;   CPL_X86   the i686 Kestrune.cpl
 ;   CPL_X64   the x86_64 Kestrune.cpl
 ;   OUTFILE   the setup program to write
+;   UPGRADE_CODE_X86, UPGRADE_CODE_X64  the MSI packages' UpgradeCodes
 ;
 ; What it makes, and so all that the uninstaller takes away again:
 ;   <Program Files>\Kestrune\Kestrune.cpl and Uninstall.exe, and that folder
@@ -15,9 +16,14 @@
 ; On 64-bit Windows all of it is in the 64-bit registry view. The settings
 ; file orvexd.ini is the applet's and the driver's: the installer never makes
 ; it, and the uninstaller never deletes it, nor any file it does not name.
+;
+; /SETTINGS=<path> names an orvexd.ini prepared by an administrator: it is
+; copied into C:\ProgramData\VORMEL\ORVEXDRIVER when no orvexd.ini is there,
+; and stays there after the uninstall. A path that cannot be read stops the
+; setup before it installs anything (exit code 1603).
 
-!ifndef VERSION | CPL_X86 | CPL_X64 | OUTFILE
-  !error "Build the installer through CMake: it defines VERSION, CPL_X86, CPL_X64 and OUTFILE"
+!ifndef VERSION | CPL_X86 | CPL_X64 | OUTFILE | UPGRADE_CODE_X86 | UPGRADE_CODE_X64
+  !error "Build the installer through CMake: it defines VERSION, CPL_X86, CPL_X64, OUTFILE and the UpgradeCodes"
 !endif
 
 Unicode true
@@ -54,6 +60,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${COMPANY}"
 !include MUI2.nsh
 !include LogicLib.nsh
 !include x64.nsh
+!include FileFunc.nsh
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_DIRECTORY
@@ -74,6 +81,69 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${COMPANY}"
   ${EndIf}
 !macroend
 
+; Quits when a package with this UpgradeCode is installed: the MSI packages
+; install the same file and Cpls value, and each uninstall would take away
+; what the other owns.
+!macro REFUSE_MSI_PRODUCT UPGRADE_CODE
+  System::Call 'msi::MsiEnumRelatedProductsW(w "{${UPGRADE_CODE}}", i 0, i 0, w .r1) i .r0'
+  ${If} $0 == 0
+    MessageBox MB_ICONSTOP|MB_OK "${PRODUCT} is already installed from its MSI package, which installs the same files and Control Panel entry. Uninstall it in Programs and Features first, then run this setup." /SD IDOK
+    SetErrorLevel 1638 ; ERROR_PRODUCT_VERSION: another version is installed
+    Quit
+  ${EndIf}
+!macroend
+
+; The orvexd.ini given with /SETTINGS=, as a full path; empty: none.
+Var SeedFile
+
+; Reads /SETTINGS=; quits unless the file can be read.
+Function CheckSettingsFile
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/SETTINGS=" $SeedFile
+  ${If} ${Errors}
+  ${OrIf} $SeedFile == ""
+    StrCpy $SeedFile ""
+    Return
+  ${EndIf}
+  ClearErrors
+  FileOpen $1 $SeedFile r
+  ${IfNot} ${Errors}
+    FileClose $1
+    ; Setting the output folder changes the current one.
+    GetFullPathName $1 $SeedFile
+  ${EndIf}
+  ${If} ${Errors}
+  ${OrIf} $1 == ""
+    MessageBox MB_ICONSTOP|MB_OK "The settings file given in /SETTINGS= cannot be read: $SeedFile$\r$\nGive the path of a readable orvexd.ini. Nothing was installed." /SD IDOK
+    SetErrorLevel 1603 ; ERROR_INSTALL_FAILURE, as msiexec ends
+    Quit
+  ${EndIf}
+  StrCpy $SeedFile $1
+FunctionEnd
+
+; Copies $SeedFile into the settings folder unless an orvexd.ini is there.
+Function SeedSettingsFile
+  SetShellVarContext all
+  StrCpy $1 "$APPDATA\VORMEL\ORVEXDRIVER"
+  CreateDirectory $1
+  StrCpy $1 "$1\orvexd.ini"
+  ; Fails rather than overwrite: the settings already there win.
+  System::Call 'kernel32::CopyFileW(w "$SeedFile", w "$1", i 1) i .r0 ?e'
+  Pop $2
+  ${If} $0 != 0
+    ; A read-only seed would keep the applet from saving.
+    SetFileAttributes $1 NORMAL
+    DetailPrint "Seeded the settings file $1 from $SeedFile."
+  ${ElseIf} $2 == 80 ; ERROR_FILE_EXISTS
+    DetailPrint "The settings file $1 exists: kept as it is, $SeedFile not copied."
+  ${Else}
+    DetailPrint "Cannot copy the settings file $SeedFile to $1 (error $2)."
+    MessageBox MB_ICONSTOP|MB_OK "Cannot copy the settings file $SeedFile to $1 (error $2)." /SD IDOK
+    SetErrorLevel 1603
+  ${EndIf}
+FunctionEnd
+
 ; The registry view that matches the installed applet.
 !macro MATCHING_REG_VIEW
   ${If} ${RunningX64}
@@ -83,6 +153,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${COMPANY}"
 
 Function .onInit
   !insertmacro REQUIRE_ADMIN
+  !insertmacro REFUSE_MSI_PRODUCT ${UPGRADE_CODE_X86}
+  !insertmacro REFUSE_MSI_PRODUCT ${UPGRADE_CODE_X64}
+  Call CheckSettingsFile
   !insertmacro MATCHING_REG_VIEW
   ; /D= sets the folder before this runs; else an upgrade keeps the old one.
   ${If} $INSTDIR == ""
@@ -143,6 +216,11 @@ Section "Kestrune" SecApplet
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
   WriteRegDWORD HKLM "${UNINST_KEY}" "${CPLS_KEY_MADE}" $1
+
+  ; Last, with no way back: a seeded file stays.
+  ${If} $SeedFile != ""
+    Call SeedSettingsFile
+  ${EndIf}
 SectionEnd
 
 Function un.onInit

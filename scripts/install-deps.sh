@@ -8,7 +8,8 @@ have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
 
 for p in cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
-         googletest wine wine32 wine64 fonts-wine xvfb xdotool imagemagick nsis; do
+         googletest wine wine32 wine64 fonts-wine xvfb xdotool imagemagick nsis \
+         wixl msitools; do
     have_pkg "$p" || need="$need $p"
 done
 [ -z "$need" ] && exit 0

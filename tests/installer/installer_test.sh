@@ -1,5 +1,5 @@
 #!/bin/sh
-# The installer's tests under Wine, headless, in a throwaway prefix of their
+# The installers' tests under Wine, headless, in a throwaway prefix of their
 # own: one step per call, run by CTest in this order (tests/installer/CMakeLists.txt):
 #   prefix      make a fresh prefix, with a settings file orvexd.ini in
 #               C:\ProgramData\VORMEL\ORVEXDRIVER as a user's machine has
@@ -9,10 +9,18 @@
 #   upgrade     installing over an install keeps one set of files and values
 #   ini-beside  an orvexd.ini beside the installed applet survives the
 #               uninstall, and so does its folder
+#   nsis-seed   /SETTINGS=<file> seeds the settings folder (see seed_cases)
+#   msi-install the MSI package of this Windows: as install, through msiexec
+#   msi-upgrade the next release's package replaces this one
+#   msi-seed    SETTINGSFILE=<file> seeds the settings folder (see seed_cases)
+#   msi-refuses the MSI refuses while the NSIS setup's product is installed,
+#               and the other way round; on 64-bit Windows the x86 package
+#               refuses to install
 #   stop        stop the prefix's wineserver; delete the prefix unless a step
 #               failed (Wine's output stays in <prefix>.log)
 # Each install step starts and ends with nothing of ours in the prefix, and
-# ends with the settings file byte-identical.
+# ends with the settings file byte-identical. Windows Installer's own
+# bookkeeping (C:\windows\Installer, CurrentVersion\Installer) is not ours.
 #
 # Environment (set by CTest):
 #   WINEPREFIX            the prefix
@@ -22,10 +30,14 @@
 #   KESTRUNE_EXPECTED_CPL the Kestrune.cpl build that Windows must get
 #   KESTRUNE_VERSION      the project's version
 #   KESTRUNE_WINE_PREFIX  scripts/wine-prefix.sh
+#   KESTRUNE_MSI          the MSI package for that Windows
+#   KESTRUNE_MSI_NEXT     the same, as the next release (version + 0.0.0.1)
+#   KESTRUNE_MSI_X86      the x86 package
 set -eu
-step=${1:?usage: installer_test.sh prefix|install|upgrade|ini-beside|stop}
+step=${1:?usage: installer_test.sh STEP (see above)}
 : "${WINEPREFIX:?}" "${KESTRUNE_WINDOWS:?}" "${KESTRUNE_SETUP:?}" "${KESTRUNE_PROBE:?}"
 : "${KESTRUNE_EXPECTED_CPL:?}" "${KESTRUNE_VERSION:?}" "${KESTRUNE_WINE_PREFIX:?}"
+: "${KESTRUNE_MSI:?}" "${KESTRUNE_MSI_NEXT:?}" "${KESTRUNE_MSI_X86:?}"
 export WINEPREFIX
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -41,6 +53,7 @@ drive_c="$WINEPREFIX/drive_c"
 
 CPLS='HKLM\Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls'
 UNINST='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrune'
+UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 DEFAULT_DIR='C:\Program Files\Kestrune'
 SETTINGS_INI="$drive_c/ProgramData/VORMEL/ORVEXDRIVER/orvexd.ini"
 if [ "$KESTRUNE_WINDOWS" = win64 ]; then
@@ -61,6 +74,17 @@ wine_to() {
     shift
     echo ">> wine $*" >>"$log"
     wine "$@" </dev/null >"$out" 2>>"$log"
+}
+
+# wine_status OUT PROGRAM ARGS...: as wine_to, and sets $status to the
+# program's whole exit code (Wine's own is cut to 8 bits: 1603 gives 67). A
+# batch file waits for the program and prints the code.
+wine_status() {
+    out=$1
+    shift
+    wine_to "$out" cmd /c "$(zpath "$WINEPREFIX.work/status.cmd")" "$@" || true
+    status=$(tr -d '\r' <"$out" | sed -n 's/^exit code //p')
+    [ -n "$status" ] || fail "no exit code from $*"
 }
 
 # A Unix path as Wine's drive Z: names it.
@@ -85,6 +109,9 @@ expect_nothing_of_ours() {
     for v in $view $other_view; do
         ! reg_has_key "$v" "$CPLS" || fail "the Cpls key is there (/reg:$v)"
         ! reg_has_key "$v" "$UNINST" || fail "the uninstall key is there (/reg:$v)"
+        for code in $msi_products; do
+            ! reg_has_key "$v" "$UNINSTALL\\$code" || fail "the MSI product $code is there (/reg:$v)"
+        done
     done
     for d in "Program Files/Kestrune" "Program Files (x86)/Kestrune" KestruneMoved; do
         [ ! -e "$drive_c/$d" ] || fail "C:/$d is there: $(ls -A "$drive_c/$d" | tr '\n' ' ')"
@@ -92,24 +119,22 @@ expect_nothing_of_ours() {
 }
 
 # A snapshot of what an installer can touch: the files of drive C: (less the
-# temporary folders) and the CurrentVersion keys of both registry views.
+# temporary folders) and the CurrentVersion keys of both registry views, less
+# Windows Installer's bookkeeping.
 snapshot() {
-    (cd "$drive_c" && find . -path ./windows/temp -prune -o -path './users/*/Temp' -prune -o -print |
-        LC_ALL=C sort) >"$work/$1.files"
+    (cd "$drive_c" && find . -path ./windows/temp -prune -o -path './users/*/Temp' -prune \
+        -o -path ./windows/Installer -prune -o -print | LC_ALL=C sort) >"$work/$1.files"
     for v in 32 64; do
         wine_to "$work/reg.out" reg export 'HKLM\Software\Microsoft\Windows\CurrentVersion' \
-            "$(zpath "$work/$1.$v.reg")" /y "/reg:$v" || fail "reg export failed"
+            "$(zpath "$work/reg.reg")" /y "/reg:$v" || fail "reg export failed"
+        iconv -f UTF-16 -t UTF-8 "$work/reg.reg" | tr -d '\r' |
+            awk '/^\[/ { skip = /\\CurrentVersion\\Installer[]\\]/ } !skip' >"$work/$1.$v.reg"
     done
 }
 expect_same_snapshot() { # BEFORE AFTER
     diff "$work/$1.files" "$work/$2.files" || fail "files differ between $1 and $2"
     for v in 32 64; do
-        if ! cmp -s "$work/$1.$v.reg" "$work/$2.$v.reg"; then
-            iconv -f UTF-16 -t UTF-8 "$work/$1.$v.reg" >"$work/a.txt"
-            iconv -f UTF-16 -t UTF-8 "$work/$2.$v.reg" >"$work/b.txt"
-            diff "$work/a.txt" "$work/b.txt" || true
-            fail "registry (/reg:$v) differs between $1 and $2"
-        fi
+        diff "$work/$1.$v.reg" "$work/$2.$v.reg" || fail "registry (/reg:$v) differs between $1 and $2"
     done
 }
 
@@ -118,19 +143,30 @@ install() { # ARGS...
     wine_to "$work/setup.out" "$KESTRUNE_SETUP" /S "$@" || fail "the installer exited with $?"
 }
 
-# Everything an install into DIR (a Windows path) must have made, and the
-# applet loading from where the Cpls value points.
-expect_installed() {
+# The applet in DIR (a Windows path), alone with FILES, registered by the
+# one Cpls value in the matching view, loads and answers CPL_GETCOUNT 1.
+expect_applet() { # DIR FILES
     dir=$1
     cpl=$(reg_get $view "$CPLS" Kestrune) || fail "no Cpls value Kestrune (/reg:$view)"
     expect_eq "the Cpls value" "$cpl" "$dir\\Kestrune.cpl"
+    reg_has_key $view "$CPLS"
+    expect_eq "values in the Cpls key" "$(tr -d '\r' <"$work/reg.out" | grep -c '    REG_')" 1
     if [ -n "$other_view" ]; then
         ! reg_get $other_view "$CPLS" Kestrune >/dev/null || fail "a Cpls value in the 32-bit view"
         ! reg_has_key $other_view "$UNINST" || fail "an uninstall key in the 32-bit view"
     fi
-    expect_eq "the install folder" "$(ls -A "$(unix_path "$dir")" | tr '\n' ' ')" "Kestrune.cpl Uninstall.exe "
+    expect_eq "the install folder" "$(ls -A "$(unix_path "$dir")" | tr '\n' ' ')" "$2"
     cmp -s "$(unix_path "$cpl")" "$KESTRUNE_EXPECTED_CPL" ||
         fail "$cpl is not $KESTRUNE_EXPECTED_CPL"
+    wine_to "$work/probe.out" "$KESTRUNE_PROBE" "$cpl" || fail "cpl_probe: $(tr -d '\r' <"$work/probe.out")"
+    expect_eq "the applet's answer" "$(tr -d '\r' <"$work/probe.out")" "CPL_GETCOUNT 1"
+    note "$cpl loads and answers CPL_GETCOUNT 1"
+}
+
+# Everything an install of the NSIS setup into DIR must have made.
+expect_installed() {
+    dir=$1
+    expect_applet "$dir" "Kestrune.cpl Uninstall.exe "
 
     expect_eq DisplayName "$(reg_get $view "$UNINST" DisplayName)" "Orvex Network Driver"
     expect_eq DisplayVersion "$(reg_get $view "$UNINST" DisplayVersion)" "$KESTRUNE_VERSION"
@@ -138,10 +174,6 @@ expect_installed() {
     expect_eq UninstallString "$(reg_get $view "$UNINST" UninstallString)" "\"$dir\\Uninstall.exe\""
     expect_eq QuietUninstallString "$(reg_get $view "$UNINST" QuietUninstallString)" "\"$dir\\Uninstall.exe\" /S"
     expect_eq InstallLocation "$(reg_get $view "$UNINST" InstallLocation)" "$dir"
-
-    wine_to "$work/probe.out" "$KESTRUNE_PROBE" "$cpl" || fail "cpl_probe: $(tr -d '\r' <"$work/probe.out")"
-    expect_eq "the applet's answer" "$(tr -d '\r' <"$work/probe.out")" "CPL_GETCOUNT 1"
-    note "$cpl loads and answers CPL_GETCOUNT 1"
 }
 
 # Runs the registered uninstall command as Add/Remove Programs would. The
@@ -158,6 +190,94 @@ uninstall() { # UninstallString | QuietUninstallString
     wineserver -w
 }
 
+# The MSI packages: each one's ProductCode, the ProductVersion it shows.
+msi_property() { # PACKAGE NAME
+    msiinfo export "$1" Property | tr -d '\r' | sed -n "s/^$2\t//p"
+}
+msi_products=""
+for package in "$KESTRUNE_MSI" "$KESTRUNE_MSI_NEXT" "$KESTRUNE_MSI_X86"; do
+    msi_products="$msi_products $(msi_property "$package" ProductCode)"
+done
+
+# msi NAME ARGS...: msiexec ARGS silently, its log in $work/NAME.log; sets $status.
+msi() {
+    name=$1
+    shift
+    note "msiexec $*"
+    wine_status "$work/$name.out" msiexec "$@" /qn /l*v "$(zpath "$work/$name.log")"
+}
+msi_install() { # PACKAGE [PROPERTY=VALUE]
+    package=$1
+    shift
+    msi install /i "$(zpath "$package")" "$@"
+    expect_eq "msiexec /i's exit code" "$status" 0
+}
+msi_uninstall() { # PACKAGE
+    msi uninstall /x "$(zpath "$1")"
+    expect_eq "msiexec /x's exit code" "$status" 0
+}
+
+# Everything the install of PACKAGE made, in Add/Remove Programs the one
+# product; FILES: what the install folder holds then.
+expect_msi_installed() { # PACKAGE [FILES]
+    expect_applet "$DEFAULT_DIR" "${2:-Kestrune.cpl }"
+    product=$(msi_property "$1" ProductCode)
+    for code in $msi_products; do
+        [ "$code" = "$product" ] || ! reg_has_key $view "$UNINSTALL\\$code" ||
+            fail "another MSI product, $code, is installed too"
+    done
+    key="$UNINSTALL\\$product"
+    expect_eq DisplayName "$(reg_get $view "$key" DisplayName)" "Orvex Network Driver"
+    expect_eq Publisher "$(reg_get $view "$key" Publisher)" "Kestrune"
+    expect_eq DisplayVersion "$(reg_get $view "$key" DisplayVersion)" "$(msi_property "$1" ProductVersion)"
+}
+
+expect_log() { # FILE TEXT
+    grep -aqF "$2" "$1" || fail "no '$2' in $1"
+}
+
+# seed_once FILE LOGGED FAULT: installs seeding FILE, after which the settings
+# file must be seed.ini (else FAULT) and the log must say LOGGED; uninstalls,
+# which keeps the settings file.
+seed_once() {
+    install_with "$(zpath "$1")"
+    expect_eq "the exit code" "$status" 0
+    cmp "$SETTINGS_INI" "$work/seed.ini" || fail "$3"
+    [ -z "$install_log" ] || expect_log "$install_log" "$2"
+    uninstall_with
+    expect_nothing_of_ours
+    cmp "$SETTINGS_INI" "$work/seed.ini" || fail "the seeded orvexd.ini changed in the uninstall"
+}
+
+# The four cases of seeding the settings folder, each from nothing of ours:
+# into an empty folder (made when missing), byte-identical; kept after the
+# uninstall; an orvexd.ini already there stays as it is; a missing file
+# fails with 1603 and installs nothing. The user's own settings are set
+# aside meanwhile. install_with PATH sets $status and names its log in
+# $install_log ("" when it writes none); uninstall_with takes it away again.
+seed_cases() {
+    settings=$(dirname "$(dirname "$SETTINGS_INI")") # ...\VORMEL
+    mv "$settings" "$work/VORMEL"
+    printf '[Device Name]\r\n0=Seeded \351\r\n[IP Address]\r\n0=167772161' >"$work/seed.ini"
+    printf '[Device Name]\r\n0=Not this one\r\n' >"$work/other.ini"
+
+    seed_once "$work/seed.ini" "Seeded the settings file" "the seeded orvexd.ini is not the given file"
+    note "seeded byte-identical; kept after the uninstall"
+    seed_once "$work/other.ini" "exists: kept as it is" "an orvexd.ini already there was overwritten"
+    note "an orvexd.ini already there stays"
+
+    rm -r "$settings"
+    missing=$(zpath "$work/missing.ini")
+    install_with "$missing"
+    expect_eq "the exit code with a missing file" "$status" 1603
+    [ -z "$install_log" ] || expect_log "$install_log" "cannot be read: $missing"
+    expect_nothing_of_ours
+    [ ! -e "$settings" ] || fail "the settings folder was made for a missing file"
+    note "a missing file fails with 1603 and installs nothing"
+
+    mv "$work/VORMEL" "$settings"
+}
+
 expect_settings_kept() {
     cmp -s "$SETTINGS_INI" "$WINEPREFIX.work/orvexd.ini" || fail "orvexd.ini changed"
 }
@@ -172,6 +292,7 @@ prefix)
     mkdir -p "$(dirname "$SETTINGS_INI")"
     printf '[Device Name]\r\n0=Studio A\r\n[IP Address]\r\n0=3232235777\r\n' >"$SETTINGS_INI"
     cp "$SETTINGS_INI" "$WINEPREFIX.work/orvexd.ini"
+    printf '@%%*\r\n@echo exit code %%ERRORLEVEL%%\r\n' >"$WINEPREFIX.work/status.cmd"
     expect_nothing_of_ours
     note "made a $KESTRUNE_WINDOWS prefix"
     exit 0
@@ -244,6 +365,89 @@ ini-beside)
     rm "$dir/orvexd.ini"
     rmdir "$dir"
     expect_nothing_of_ours
+    ;;
+nsis-seed)
+    install_with() {
+        note "install /SETTINGS=$1"
+        wine_status "$work/setup.out" "$KESTRUNE_SETUP" /S "/SETTINGS=$1"
+        install_log=""
+    }
+    uninstall_with() { uninstall QuietUninstallString; }
+    seed_cases
+    expect_settings_kept
+    ;;
+msi-install)
+    expect_nothing_of_ours
+    snapshot before
+    msi_install "$KESTRUNE_MSI"
+    expect_msi_installed "$KESTRUNE_MSI"
+    msi_uninstall "$KESTRUNE_MSI"
+    expect_nothing_of_ours
+    expect_settings_kept
+    snapshot after
+    expect_same_snapshot before after
+    note "the uninstall left the prefix as it was"
+    ;;
+msi-upgrade)
+    expect_nothing_of_ours
+    snapshot before
+    msi_install "$KESTRUNE_MSI"
+    expect_msi_installed "$KESTRUNE_MSI"
+    # An orvexd.ini beside the applet outlives the upgrade and the uninstall.
+    folder=$(unix_path "$DEFAULT_DIR")
+    printf '[Device Name]\r\n0=Beside the applet\r\n' >"$folder/orvexd.ini"
+    cp "$folder/orvexd.ini" "$work/orvexd.ini"
+    msi_install "$KESTRUNE_MSI_NEXT"
+    expect_msi_installed "$KESTRUNE_MSI_NEXT" "Kestrune.cpl orvexd.ini "
+    note "the next release replaced this one"
+    msi_uninstall "$KESTRUNE_MSI_NEXT"
+    expect_eq "the install folder" "$(ls -A "$folder" | tr '\n' ' ')" "orvexd.ini "
+    cmp -s "$folder/orvexd.ini" "$work/orvexd.ini" || fail "the orvexd.ini beside the applet changed"
+    rm "$folder/orvexd.ini"
+    rmdir "$folder"
+    expect_nothing_of_ours
+    snapshot after
+    expect_same_snapshot before after
+    ;;
+msi-seed)
+    install_with() {
+        msi install /i "$(zpath "$KESTRUNE_MSI")" "SETTINGSFILE=$1"
+        install_log="$work/install.log"
+    }
+    uninstall_with() { msi_uninstall "$KESTRUNE_MSI"; }
+    seed_cases
+    expect_settings_kept
+    ;;
+msi-refuses)
+    expect_nothing_of_ours
+    if [ "$KESTRUNE_WINDOWS" = win64 ]; then
+        msi x86 /i "$(zpath "$KESTRUNE_MSI_X86")"
+        expect_eq "the x86 package's exit code on 64-bit Windows" "$status" 1603
+        expect_nothing_of_ours
+        msiinfo export "$KESTRUNE_MSI_X86" LaunchCondition >"$work/conditions.idt"
+        expect_log "$work/conditions.idt" "On 64-bit Windows install Kestrune-$KESTRUNE_VERSION-x64.msi"
+        note "the x86 package refuses 64-bit Windows"
+    fi
+    install
+    msi msi /i "$(zpath "$KESTRUNE_MSI")"
+    expect_eq "msiexec's exit code beside the NSIS setup's product" "$status" 1603
+    msiinfo export "$KESTRUNE_MSI" LaunchCondition >"$work/conditions.idt"
+    expect_log "$work/conditions.idt" "already installed by its setup program (Kestrune-$KESTRUNE_VERSION-setup.exe)"
+    expect_installed "$DEFAULT_DIR"
+    uninstall QuietUninstallString
+    expect_nothing_of_ours
+    note "the MSI refuses while the NSIS setup's product is installed"
+
+    msi_install "$KESTRUNE_MSI"
+    note "install (expecting a refusal)"
+    wine_status "$work/setup.out" "$KESTRUNE_SETUP" /S
+    expect_eq "the setup's exit code beside the MSI product" "$status" 1638
+    ! reg_has_key $view "$UNINST" || fail "the NSIS setup installed beside the MSI product"
+    expect_msi_installed "$KESTRUNE_MSI"
+    msi_uninstall "$KESTRUNE_MSI"
+    expect_nothing_of_ours
+    expect_settings_kept
+    note "the NSIS setup refuses while the MSI product is installed"
     ;;
 *)
     fail "no step $step"
