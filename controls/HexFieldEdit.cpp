@@ -19,6 +19,8 @@ const MessageMap* CHexFieldEdit::GetThisMessageMap()
     static constexpr MessageEntry entries[] = {
         OnMessage<&CHexFieldEdit::OnChar>(WM_CHAR),
         OnMessage<&CHexFieldEdit::OnKeyDown>(WM_KEYDOWN),
+        OnMessage<&CHexFieldEdit::OnFocusChange>(WM_SETFOCUS),
+        OnMessage<&CHexFieldEdit::OnFocusChange>(WM_KILLFOCUS),
     };
     static constexpr MessageMap map{&CEdit::GetThisMessageMap, entries};
     return &map;
@@ -51,6 +53,15 @@ LRESULT CHexFieldEdit::OnChar(WPARAM wParam, LPARAM lParam)
     }
     MessageBeep(0xFFFFFFFF);
     return 0;
+}
+
+LRESULT CHexFieldEdit::OnFocusChange(WPARAM, LPARAM)
+{
+    // The control's frame shows whether the focus is in one of its fields.
+    const LRESULT result = Default();
+    if (m_pAddrCtl)
+        m_pAddrCtl->UpdateFrame();
+    return result;
 }
 
 LRESULT CHexFieldEdit::OnKeyDown(WPARAM wParam, LPARAM lParam)

@@ -24,6 +24,7 @@ public:
 private:
     LRESULT OnChar(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFocusChange(WPARAM wParam, LPARAM lParam);
     // Escape inside a dialog cancels it; answers whether it did.
     bool CancelDialog() const;
 };

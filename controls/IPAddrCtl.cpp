@@ -28,6 +28,8 @@ const MessageMap* CIPAddrCtl::GetThisMessageMap()
         OnMessage<&CIPAddrCtl::OnSize>(WM_SIZE),
         OnMessage<&CIPAddrCtl::OnSetFocus>(WM_SETFOCUS),
         OnMessage<&CIPAddrCtl::OnPaint>(WM_PAINT),
+        OnMessage<&CIPAddrCtl::OnNcPaint>(WM_NCPAINT),
+        OnMessage<&CIPAddrCtl::OnThemeChanged>(WM_THEMECHANGED),
         OnMessage<&CIPAddrCtl::OnEraseBkgnd>(WM_ERASEBKGND),
         OnMessage<&CIPAddrCtl::OnEnable>(WM_ENABLE),
         OnMessage<&CIPAddrCtl::OnSetFont>(WM_SETFONT),
@@ -68,6 +70,8 @@ LRESULT CIPAddrCtl::OnCreate(WPARAM, LPARAM lParam)
         field.SetLimitText(2);
         field.SetAddrCtl(this);
     }
+    // Among themed edits the frame looks like theirs; the edge keeps its size.
+    m_Frame.Attach(m_hWnd);
     return 0;
 }
 
@@ -117,6 +121,37 @@ LRESULT CIPAddrCtl::OnPaint(WPARAM, LPARAM)
     return 0;
 }
 
+LRESULT CIPAddrCtl::OnNcPaint(WPARAM, LPARAM)
+{
+    if (!m_Frame.Paint(FrameState()))
+        Default();
+    return 0;
+}
+
+LRESULT CIPAddrCtl::OnThemeChanged(WPARAM, LPARAM)
+{
+    m_Frame.Reopen();
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+    return 0;
+}
+
+ThemedEditFrame::State CIPAddrCtl::FrameState() const
+{
+    using State = ThemedEditFrame::State;
+    const HWND hFocus = ::GetFocus();
+    if (!::IsWindowEnabled(m_hWnd))
+        return State::Disabled;
+    if (m_bReadOnly)
+        return State::ReadOnly;
+    return hFocus == m_hWnd || ::IsChild(m_hWnd, hFocus) ? State::Focused : State::Normal;
+}
+
+void CIPAddrCtl::UpdateFrame()
+{
+    if (m_Frame.Themed())
+        m_Frame.Paint(FrameState());
+}
+
 LRESULT CIPAddrCtl::OnEraseBkgnd(WPARAM wParam, LPARAM)
 {
     RECT client;
@@ -136,6 +171,7 @@ LRESULT CIPAddrCtl::OnEnable(WPARAM wParam, LPARAM)
             field.EnableWindow(bEnable);
     }
     Invalidate(TRUE);
+    UpdateFrame();
     return 0;
 }
 
@@ -204,6 +240,7 @@ LRESULT CIPAddrCtl::OnSetReadOnly(WPARAM wParam, LPARAM)
     for (CHexFieldEdit& field : m_Field)
         field.SetReadOnly(m_bReadOnly);
     Invalidate(TRUE);
+    UpdateFrame();
     return 1;
 }
 

@@ -9,6 +9,7 @@
 #include "controls/HexFieldEdit.h"
 #include "controls/HexFieldFont.h"
 #include "framework/CDataExchange.h"
+#include "platform/ThemedEditFrame.h"
 
 class CIPAddrCtl : public CWnd {
 public:
@@ -36,6 +37,8 @@ public:
     // The range check of a field that has just become full: a value outside 0
     // to 255 resets it to "00" and keeps the focus in it; answers FALSE then.
     BOOL CheckFullField(CHexFieldEdit& field);
+    // Shows at once a change of the frame's state (focus, enabled, read-only).
+    void UpdateFrame();
 
     CHexFieldEdit m_Field[kHexFieldCount];
     RECT m_rcField[kHexFieldCount] = {};
@@ -44,6 +47,7 @@ public:
     BOOL m_bReadOnly = FALSE;
     BOOL m_bNoCheck = FALSE;
     CHexFieldFont m_FieldFont;
+    ThemedEditFrame m_Frame;
 
 protected:
     void PostNcDestroy() override;
@@ -53,6 +57,9 @@ private:
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetFocus(WPARAM wParam, LPARAM lParam);
     LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnThemeChanged(WPARAM wParam, LPARAM lParam);
+    ThemedEditFrame::State FrameState() const;
     LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
     LRESULT OnEnable(WPARAM wParam, LPARAM lParam);
     LRESULT OnSetFont(WPARAM wParam, LPARAM lParam);

@@ -1,6 +1,7 @@
 #include "framework/Accessible.h"
 
 #include "framework/CWnd.h"
+#include "framework/SystemLibrary.h"
 
 #include <oleacc.h>
 
@@ -15,8 +16,7 @@ LONG g_liveObjects = 0;
 // The window's object, kept with the window until WM_NCDESTROY.
 constexpr char kObjectProperty[] = "Kestrune.AccessibleObject";
 
-// oleacc.dll is loaded when first needed, from the system folder only: it is
-// not a Known DLL, and an applet is often opened from a download folder. It is
+// oleacc.dll is loaded when first needed, from the system folder only. It is
 // never unloaded: COM may still use its proxies and stubs after we are gone.
 struct OleAcc {
     decltype(&CreateStdAccessibleObject) createStdAccessibleObject = nullptr;
@@ -26,16 +26,7 @@ struct OleAcc {
 const OleAcc& GetOleAcc()
 {
     static const OleAcc api = [] {
-        HMODULE module = LoadLibraryExA("oleacc.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
-            // Windows 7 without the update that brought the search flags: a full path.
-            char path[MAX_PATH];
-            const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-            if (length && length < MAX_PATH - 12) {
-                lstrcatA(path, "\\oleacc.dll");
-                module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-            }
-        }
+        HMODULE module = LoadSystemLibrary("oleacc.dll");
         OleAcc found;
         if (!module)
             return found;

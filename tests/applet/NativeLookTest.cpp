@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <string>
 
@@ -117,6 +118,7 @@ TEST_F(NativeLook, DialogAndFailedSaveBoxUseCommonControls6AndTheHostKeepsItsCon
         EXPECT_NE(themedEdit, classic);
         for (int n = 1; n <= kFieldCount; ++n)
             EXPECT_EQ(ClassAtom(GetDlgItem(GetDlgItem(dlg, kProtectNo), n)), themedEdit) << "field " << n;
+        EXPECT_NE(GetWindowTheme(GetDlgItem(dlg, kProtectNo)), nullptr) << "its frame is not an edit's";
         PostCommand(dlg, IDOK);
     });
     host.Then([&](HWND box) {
@@ -134,11 +136,12 @@ TEST_F(NativeLook, DialogAndFailedSaveBoxUseCommonControls6AndTheHostKeepsItsCon
 
 // The control leaves the look to whoever creates it: outside the applet's
 // context, as in a program of its own without common controls 6, its fields
-// are classic edits.
+// and its frame are classic.
 TEST_F(NativeLook, FieldsMadeOutsideTheAppletsContextAreClassic)
 {
     HWND control = CreateWindowExA(0, "MACAddr", "", WS_CHILD, 0, 0, 200, 24, host.Window(), nullptr, nullptr, nullptr);
     EXPECT_EQ(ClassAtom(GetDlgItem(control, 1)), EditAtom(host.Window()));
+    EXPECT_EQ(GetWindowTheme(control), nullptr);
     DestroyWindow(control);
 }
 
