@@ -148,8 +148,8 @@ ThemedEditFrame::State CIPAddrCtl::FrameState() const
 
 void CIPAddrCtl::UpdateFrame()
 {
-    if (m_Frame.Themed())
-        m_Frame.Paint(FrameState());
+    // A classic frame does not change with these states: nothing to paint then.
+    m_Frame.Paint(FrameState());
 }
 
 LRESULT CIPAddrCtl::OnEraseBkgnd(WPARAM wParam, LPARAM)

@@ -26,15 +26,10 @@ struct OleAcc {
 const OleAcc& GetOleAcc()
 {
     static const OleAcc api = [] {
-        HMODULE module = LoadSystemLibrary("oleacc.dll");
         OleAcc found;
-        if (!module)
-            return found;
-        found.createStdAccessibleObject = reinterpret_cast<decltype(found.createStdAccessibleObject)>(
-            reinterpret_cast<void*>(GetProcAddress(module, "CreateStdAccessibleObject")));
-        found.lresultFromObject = reinterpret_cast<decltype(found.lresultFromObject)>(
-            reinterpret_cast<void*>(GetProcAddress(module, "LresultFromObject")));
-        if (!found.createStdAccessibleObject || !found.lresultFromObject)
+        HMODULE module = LoadSystemLibrary("oleacc.dll");
+        if (!module || !FindExport(module, "CreateStdAccessibleObject", found.createStdAccessibleObject)
+            || !FindExport(module, "LresultFromObject", found.lresultFromObject))
             return OleAcc{};
         return found;
     }();
@@ -369,11 +364,15 @@ void DisconnectObject(HWND hWnd)
     }
 }
 
+bool HasClass(HWND hWnd, const char* pszClass)
+{
+    char className[16] = {};
+    return GetClassNameA(hWnd, className, sizeof className) && lstrcmpiA(className, pszClass) == 0;
+}
+
 bool IsTextLabel(HWND hWnd)
 {
-    char className[8] = {};
-    GetClassNameA(hWnd, className, sizeof className);
-    if (lstrcmpiA(className, "Static") != 0)
+    if (!HasClass(hWnd, "Static"))
         return false;
     const LONG_PTR style = GetWindowLongPtrA(hWnd, GWL_STYLE);
     switch (style & SS_TYPEMASK) {
@@ -391,10 +390,7 @@ bool IsTextLabel(HWND hWnd)
 // The label's text as read aloud: "&&" shows '&', a single '&' marks the mnemonic.
 CString LabelText(HWND hLabel)
 {
-    CString text;
-    const int length = GetWindowTextLengthA(hLabel);
-    GetWindowTextA(hLabel, text.GetBuffer(length), length + 1);
-    text.ReleaseBuffer();
+    const CString text = AfxGetWindowText(hLabel);
     if (GetWindowLongPtrA(hLabel, GWL_STYLE) & SS_NOPREFIX)
         return text;
     CString spoken;
@@ -416,9 +412,10 @@ RECT RectInParent(HWND hWnd, HWND hParent)
     return rect;
 }
 
-} // namespace
-
-CString AfxLabelOnRow(HWND hWnd)
+// The text of the nearest visible text label that ends before the window's
+// leading edge on its row (its middle within the window's height), mnemonic
+// marks removed; empty when none stands there.
+CString LabelOnRow(HWND hWnd)
 {
     HWND hParent = GetParent(hWnd);
     if (!hParent || !(GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD))
@@ -440,6 +437,8 @@ CString AfxLabelOnRow(HWND hWnd)
     }
     return hLabel ? LabelText(hLabel) : CString();
 }
+
+} // namespace
 
 CString AfxGetAccessibleName(HWND hWnd)
 {
@@ -499,9 +498,7 @@ LONG AfxLiveAccessibleObjects()
 CString CWnd::GetAccessibleName() const
 {
     // Buttons and labels are named by their own text.
-    char className[8] = {};
-    GetClassNameA(m_hWnd, className, sizeof className);
-    if (lstrcmpiA(className, "Button") == 0 || lstrcmpiA(className, "Static") == 0)
+    if (HasClass(m_hWnd, "Button") || HasClass(m_hWnd, "Static"))
         return CString();
-    return AfxLabelOnRow(m_hWnd);
+    return LabelOnRow(m_hWnd);
 }

@@ -13,11 +13,6 @@
 
 class CWnd;
 
-// The text of the nearest visible text label that ends before the window's
-// leading edge on its row (its middle within the window's height), mnemonic
-// marks removed; empty when none stands there.
-CString AfxLabelOnRow(HWND hWnd);
-
 // The name a client reads for the window's client area: the wrapped window's
 // own, else the platform's.
 CString AfxGetAccessibleName(HWND hWnd);

@@ -243,9 +243,16 @@ void CWnd::SetWindowText(LPCSTR pszText) const
 
 void CWnd::GetWindowText(CString& text) const
 {
-    const int length = ::GetWindowTextLengthA(m_hWnd);
-    ::GetWindowTextA(m_hWnd, text.GetBuffer(length), length + 1);
+    text = AfxGetWindowText(m_hWnd);
+}
+
+CString AfxGetWindowText(HWND hWnd)
+{
+    CString text;
+    const int length = ::GetWindowTextLengthA(hWnd);
+    ::GetWindowTextA(hWnd, text.GetBuffer(length), length + 1);
     text.ReleaseBuffer();
+    return text;
 }
 
 int CWnd::GetWindowTextLength() const

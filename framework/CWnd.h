@@ -92,5 +92,8 @@ private:
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
 };
 
+// The text of any window, ours or not.
+CString AfxGetWindowText(HWND hWnd);
+
 // The framework's window procedure for subclassed windows.
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -9,3 +9,11 @@
 // The module, or null with the thread's last error set. The caller decides
 // whether it ever frees it.
 HMODULE LoadSystemLibrary(const char* name);
+
+// Sets function to the module's export of that name, typed as declared; false
+// (and null) when the module has none.
+template <class F> bool FindExport(HMODULE module, const char* name, F& function)
+{
+    function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return function != nullptr;
+}

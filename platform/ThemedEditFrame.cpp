@@ -17,27 +17,18 @@ struct UxTheme {
     decltype(&IsThemePartDefined) isThemePartDefined = nullptr;
 };
 
-template <class F> void Find(HMODULE module, const char* name, F& function)
-{
-    function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 const UxTheme* GetUxTheme()
 {
     static const UxTheme api = [] {
         UxTheme found;
         HMODULE module = LoadSystemLibrary("uxtheme.dll");
-        if (!module)
-            return found;
-        Find(module, "OpenThemeData", found.openThemeData);
-        Find(module, "CloseThemeData", found.closeThemeData);
-        Find(module, "DrawThemeBackground", found.drawThemeBackground);
-        Find(module, "DrawThemeParentBackground", found.drawThemeParentBackground);
-        Find(module, "IsThemeBackgroundPartiallyTransparent", found.isThemeBackgroundPartiallyTransparent);
-        Find(module, "IsThemePartDefined", found.isThemePartDefined);
-        if (!found.openThemeData || !found.closeThemeData || !found.drawThemeBackground
-            || !found.drawThemeParentBackground || !found.isThemeBackgroundPartiallyTransparent
-            || !found.isThemePartDefined)
+        if (!module || !FindExport(module, "OpenThemeData", found.openThemeData)
+            || !FindExport(module, "CloseThemeData", found.closeThemeData)
+            || !FindExport(module, "DrawThemeBackground", found.drawThemeBackground)
+            || !FindExport(module, "DrawThemeParentBackground", found.drawThemeParentBackground)
+            || !FindExport(module, "IsThemeBackgroundPartiallyTransparent",
+                           found.isThemeBackgroundPartiallyTransparent)
+            || !FindExport(module, "IsThemePartDefined", found.isThemePartDefined))
             return UxTheme{};
         return found;
     }();

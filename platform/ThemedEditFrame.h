@@ -25,7 +25,6 @@ public:
     // Paints the frame around the client area; false when the caller's
     // classic frame applies (DefWindowProc draws it).
     bool Paint(State state) const;
-    bool Themed() const { return m_hTheme != nullptr; }
 
 private:
     void Close();
