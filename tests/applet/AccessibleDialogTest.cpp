@@ -125,33 +125,17 @@ TEST_F(AccessibleDialog, HeldObjectAnswersAnErrorAfterTheDialogAndTheAppletAreGo
         HWND hControl = GetDlgItem(dlg, IDC_PROTECT_NO);
         HWND hField = HexField(dlg, 3);
         client.emplace([&, hControl, hField] {
-            IAccessible* held[2] = {};
-            AccessibleObjectFromWindow(hControl, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                       reinterpret_cast<void**>(&held[0]));
-            AccessibleObjectFromWindow(hField, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                       reinterpret_cast<void**>(&held[1]));
-            VARIANT self;
-            VariantInit(&self);
-            self.vt = VT_I4;
-            self.lVal = CHILDID_SELF;
-            BSTR text = nullptr;
-            if (held[1] && SUCCEEDED(held[1]->get_accName(self, &text)) && text) {
-                char narrow[64] = {};
-                WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
-                nameBefore = narrow;
-                SysFreeString(text);
-            }
+            IAccessible* held[2] = {HoldClient(hControl), HoldClient(hField)};
+            if (held[1])
+                ReadName(held[1], &nameBefore);
             taken.Set();
             WaitForSingleObject(gone.Get(), 20000);
             HRESULT* results[2] = {&control, &field};
             for (int i = 0; i < 2; ++i) {
-                if (!held[i])
-                    continue;
-                text = nullptr;
-                *results[i] = held[i]->get_accName(self, &text);
-                if (text)
-                    SysFreeString(text);
-                held[i]->Release();
+                if (held[i]) {
+                    *results[i] = ReadName(held[i]);
+                    held[i]->Release();
+                }
             }
         });
         EXPECT_TRUE(PumpUntil(taken.Get())) << "the client did not get the objects";
@@ -177,9 +161,7 @@ TEST_F(AccessibleDialog, OpensAndSavesWhenTheHostThreadIsMultiThreaded)
         PostCommand(dlg, IDOK);
     });
     DoubleClick();
-    char name[64] = {};
-    GetPrivateProfileStringA("Device Name", "0", "", name, sizeof name, SettingsFolderGuard::SettingsFile().c_str());
-    EXPECT_STREQ(name, "Stage Left");
+    EXPECT_EQ(Stored("Device Name", 0), "Stage Left");
     EXPECT_EQ(ApartmentType(), APTTYPE_MTA);
     CoUninitialize();
 }

@@ -138,15 +138,6 @@ void TypeProtect(HWND dlg, const char* digits)
         SendMessageA(GetFocus(), WM_CHAR, static_cast<unsigned char>(*p), 1);
 }
 
-// The settings file as the platform's reader sees it.
-std::string Stored(const char* section, int slot)
-{
-    char value[4096] = {};
-    GetPrivateProfileStringA(section, std::to_string(slot).c_str(), "<absent>", value, sizeof value,
-                             SettingsFolderGuard::SettingsFile().c_str());
-    return value;
-}
-
 std::vector<std::string> Slot(int slot)
 {
     std::vector<std::string> values;

@@ -49,13 +49,6 @@ bool ButtonIsThemed(HWND button)
     return button && SendMessageA(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0;
 }
 
-std::string StoredProtect()
-{
-    char value[64] = {};
-    GetPrivateProfileStringA("Protect No", "0", "", value, sizeof value, SettingsFolderGuard::SettingsFile().c_str());
-    return value;
-}
-
 HFONT FontOf(HWND hWnd)
 {
     return reinterpret_cast<HFONT>(SendMessageA(hWnd, WM_GETFONT, 0, 0));
@@ -155,7 +148,7 @@ TEST_F(NativeLook, TwelveDsAreStoredAndShownInFull)
         PostCommand(dlg, IDOK);
     });
     DoubleClick();
-    EXPECT_EQ(StoredProtect(), "dddddddddddd");
+    EXPECT_EQ(Stored("Protect No", 0), "dddddddddddd");
 }
 
 // The dialog's font fits here and is kept; one too wide for a pair gets a
@@ -191,7 +184,7 @@ TEST_F(NativeLook, AFontTooWideForAPairIsShownSmaller)
         PostCommand(dlg, IDOK);
     });
     DoubleClick();
-    EXPECT_EQ(StoredProtect(), "dddddddddddd");
+    EXPECT_EQ(Stored("Protect No", 0), "dddddddddddd");
     EXPECT_EQ(GetObjectType(made), 0u) << "the control deleted its font when it went";
     DeleteObject(given);
 }

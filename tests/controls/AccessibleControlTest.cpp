@@ -68,19 +68,11 @@ TEST_F(AccessibleControl, NamedAfterItsOwnRowOnlyAndNothingOfItOutlivesTheDialog
                 labelledFields.push_back(ReadClient(GetDlgItem(hLabelled, n)).name);
                 unlabelledFields.push_back(ReadClient(GetDlgItem(hUnlabelled, n)).name);
             }
-            AccessibleObjectFromWindow(GetDlgItem(hLabelled, 1), static_cast<DWORD>(OBJID_CLIENT),
-                                       __uuidof(IAccessible), reinterpret_cast<void**>(&held));
+            held = HoldClient(GetDlgItem(hLabelled, 1));
             taken.Set();
             WaitForSingleObject(gone.Get(), 20000);
             if (held) {
-                VARIANT self;
-                VariantInit(&self);
-                self.vt = VT_I4;
-                self.lVal = CHILDID_SELF;
-                BSTR text = nullptr;
-                afterClose = held->get_accName(self, &text);
-                if (text)
-                    SysFreeString(text);
+                afterClose = ReadName(held);
                 held->Release();
             }
         });

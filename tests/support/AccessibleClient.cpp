@@ -16,25 +16,51 @@ std::string Narrow(BSTR text)
     return result;
 }
 
+VARIANT Self()
+{
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+HRESULT ClientObject(HWND hWnd, IAccessible** ppAcc)
+{
+    *ppAcc = nullptr;
+    // MinGW's IID_IAccessible is not the GUID on x86_64.
+    return AccessibleObjectFromWindow(hWnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                      reinterpret_cast<void**>(ppAcc));
+}
+
 } // namespace
+
+IAccessible* HoldClient(HWND hWnd)
+{
+    IAccessible* pAcc = nullptr;
+    return SUCCEEDED(ClientObject(hWnd, &pAcc)) ? pAcc : nullptr;
+}
+
+HRESULT ReadName(IAccessible* pAcc, std::string* name)
+{
+    BSTR text = nullptr;
+    const HRESULT hr = pAcc->get_accName(Self(), &text);
+    std::string narrow = Narrow(text);   // frees the text
+    if (name && SUCCEEDED(hr))
+        *name = std::move(narrow);
+    return hr;
+}
 
 ClientView ReadClient(HWND hWnd)
 {
     ClientView view;
     IAccessible* pAcc = nullptr;
-    // MinGW's IID_IAccessible is not the GUID on x86_64.
-    view.hr = AccessibleObjectFromWindow(hWnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                         reinterpret_cast<void**>(&pAcc));
+    view.hr = ClientObject(hWnd, &pAcc);
     if (FAILED(view.hr) || !pAcc)
         return view;
-    VARIANT self;
-    VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
+    const VARIANT self = Self();
+    ReadName(pAcc, &view.name);
     BSTR text = nullptr;
-    if (SUCCEEDED(pAcc->get_accName(self, &text)))
-        view.name = Narrow(text);
-    text = nullptr;
     if (SUCCEEDED(pAcc->get_accValue(self, &text)))
         view.value = Narrow(text);
     VARIANT role;

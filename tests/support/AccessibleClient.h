@@ -17,6 +17,12 @@ struct ClientView {
 };
 ClientView ReadClient(HWND hWnd);
 
+struct IAccessible;
+// The window's client object, for a client that holds it; null on failure.
+IAccessible* HoldClient(HWND hWnd);
+// The object's own name into name (when given); answers the call's result.
+HRESULT ReadName(IAccessible* pAcc, std::string* name = nullptr);
+
 // Dispatches this thread's messages until the handle is signalled; false
 // when the time ran out first.
 bool PumpUntil(HANDLE handle, DWORD timeoutMs = 20000);

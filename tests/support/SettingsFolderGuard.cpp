@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <string>
+
 std::string SettingsFolderGuard::CommonAppData()
 {
     char folder[MAX_PATH] = {};
@@ -36,4 +38,12 @@ SettingsFolderGuard::~SettingsFolderGuard()
     RemoveTree(VendorFolder());
     if (!m_backup.empty())
         MoveFileA(m_backup.c_str(), VendorFolder().c_str());
+}
+
+std::string Stored(const char* section, int slot)
+{
+    char value[4096] = {};
+    GetPrivateProfileStringA(section, std::to_string(slot).c_str(), "<absent>", value, sizeof value,
+                             SettingsFolderGuard::SettingsFile().c_str());
+    return value;
 }

@@ -22,3 +22,7 @@ private:
     std::string m_backup;
     bool m_ready = false;
 };
+
+// A slot's value in the settings file as the platform's reader sees it, or
+// "<absent>".
+std::string Stored(const char* section, int slot);
