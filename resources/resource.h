@@ -2,6 +2,12 @@
 // Resource ids. The host reads the icon and the name by these numbers.
 
 #define IDS_APPLET_NAME 1
+// Texts the applet shows besides its name. From 16 on, so they sit in a
+// string block of their own and string 1's block stays as the host reads it.
+#define IDS_SAVE_FAILED 16          // printf format: the settings file's path
+#define IDS_FIELD_BYTE 17           // printf format: a field's number, the count
+#define IDS_NAME_CHAR_TITLE 18
+#define IDS_NAME_CHAR_TEXT 19
 #define IDD_DEVICE_SETTINGS 102
 #define IDI_APPLET 128
 // The common-controls-6 manifest; Control Panel activates this id for a .cpl.
