@@ -1,85 +1,55 @@
 #!/bin/sh
-# Signed releases, end to end: makes a throwaway code-signing chain (a root
-# and a leaf for code signing), builds the shipped files with the leaf in
-# build trees of its own, and checks that
-#   - each shipped file, and the uninstaller the setup writes, verifies
-#     against that root with an SHA-256 signature by that leaf;
-#   - a byte changed in a signed file fails verification;
-#   - the signed applet of each architecture passes the library test;
-#   - the unsigned trees' files carry no signature at all.
-# The chain and the trees stay for the next run, which then builds only what
-# changed; a new chain starts them afresh.
+# The signed release end to end. Makes a throwaway root and a code-signing
+# leaf, builds the shipped files with the leaf in trees of its own, and
+# checks that each of them, and each file the packages hold (the uninstaller
+# as the setup writes it), carries an SHA-256 signature by the leaf that
+# verifies against the root; that a changed byte fails verification; that
+# each signed applet has the unsigned one's exports and imports and passes
+# the library test; and that the unsigned trees' files carry no signature.
+# The chain and the trees stay for the next run; a new chain starts afresh.
 #
-# Environment (set by CTest):
-#   KESTRUNE_SOURCE     the source folder
-#   KESTRUNE_WORK       this test's folder: chain, signed trees, Wine prefix
-#   KESTRUNE_VERSION    the project's version
-#   KESTRUNE_UNSIGNED   the unsigned i686 and x86_64 trees, blank-separated;
-#                       empty when they sign
-#   KESTRUNE_APPLET_TESTS_i686, KESTRUNE_APPLET_TESTS_x86_64
-#                       the library test program of each architecture
-#   KESTRUNE_RUN_I686   0 where this machine cannot run 32-bit programs
+# Environment (set by CTest): KESTRUNE_SOURCE, KESTRUNE_WORK (this test's
+# folder), KESTRUNE_VERSION, KESTRUNE_UNSIGNED (the unsigned i686 and x86_64
+# trees; empty when they sign), KESTRUNE_APPLET_TESTS_<arch> (the library
+# test program); KESTRUNE_RUN_I686=0 where 32-bit programs cannot run.
 set -eu
 : "${KESTRUNE_SOURCE:?}" "${KESTRUNE_WORK:?}" "${KESTRUNE_VERSION:?}"
-: "${KESTRUNE_APPLET_TESTS_i686:?}" "${KESTRUNE_APPLET_TESTS_x86_64:?}"
-work=$KESTRUNE_WORK
-chain=$work/chain
-out=$work/out
-started=$(date +%s)
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+work=$KESTRUNE_WORK chain=$KESTRUNE_WORK/chain out=$KESTRUNE_WORK/out
+started=$(date +%s) failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 note() { echo "[$(($(date +%s) - started)) s] $*"; }
 
-# The files a pair of trees ships, i686 tree then x86_64 tree.
+# The files that an i686 tree $1 and an x86_64 tree $2 ship.
 shipped() {
-    echo "$1/Kestrune.cpl"
-    echo "$1/installer/seed/SeedSettings.dll"
-    echo "$2/Kestrune.cpl"
-    echo "$2/installer/seed/SeedSettings.dll"
-    echo "$2/Kestrune-$KESTRUNE_VERSION-setup.exe"
-    echo "$2/Kestrune-$KESTRUNE_VERSION-x86.msi"
-    echo "$2/Kestrune-$KESTRUNE_VERSION-x64.msi"
+    printf '%s\n' "$1/Kestrune.cpl" "$1/installer/seed/SeedSettings.dll" "$2/Kestrune.cpl" \
+        "$2/installer/seed/SeedSettings.dll" "$2/Kestrune-$KESTRUNE_VERSION-setup.exe" \
+        "$2/Kestrune-$KESTRUNE_VERSION-x86.msi" "$2/Kestrune-$KESTRUNE_VERSION-x64.msi"
 }
 
-# The chain, made once: a fresh one invalidates every signed file.
 if [ ! -f "$chain/leaf.p12" ]; then
     note "making a throwaway root and code-signing leaf"
     rm -rf "$chain" "$work/i686" "$work/x86_64"
     mkdir -p "$chain"
-    cat >"$chain/ext.cnf" <<'EOF'
-[req]
-distinguished_name = name
-[name]
-[root]
-basicConstraints = critical, CA:true
-keyUsage = critical, keyCertSign, cRLSign
-subjectKeyIdentifier = hash
-[leaf]
-basicConstraints = critical, CA:false
-keyUsage = critical, digitalSignature
-extendedKeyUsage = codeSigning
-subjectKeyIdentifier = hash
-authorityKeyIdentifier = keyid
-EOF
+    printf '%s\n' "[req]" "distinguished_name = dn" "[dn]" "[root]" "basicConstraints = critical, CA:true" \
+        "keyUsage = critical, keyCertSign" "[leaf]" "basicConstraints = critical, CA:false" \
+        "keyUsage = critical, digitalSignature" "extendedKeyUsage = codeSigning" >"$chain/ext.cnf"
     (
         cd "$chain"
         openssl req -x509 -newkey rsa:2048 -nodes -keyout root.key -out root.pem -days 3650 \
             -subj "/CN=Kestrune Test Root" -config ext.cnf -extensions root
-        openssl req -newkey rsa:2048 -nodes -keyout leaf.key -out leaf.csr \
-            -subj "/CN=Kestrune Test Signer" -config ext.cnf
+        openssl req -newkey rsa:2048 -nodes -keyout leaf.key -out leaf.csr -subj "/CN=Kestrune Test Signer" -config ext.cnf
         openssl x509 -req -in leaf.csr -CA root.pem -CAkey root.key -CAcreateserial -days 3650 \
             -extfile ext.cnf -extensions leaf -out leaf.pem
-        printf 'throwaway %s\n' "$(date +%s)" >password
+        date +"throwaway %s" >password
         openssl pkcs12 -export -inkey leaf.key -in leaf.pem -passout file:password -out leaf.p12
     ) >"$work/chain.log" 2>&1 || { cat "$work/chain.log"; exit 1; }
 fi
 leaf_serial=$(openssl x509 -in "$chain/leaf.pem" -noout -serial | sed 's/^serial=//')
 
+# The shipped files are made again each run (a link, makensis, wixl), so
+# that they show what the build does now.
 note "building the shipped files, signed"
+shipped "$work/i686" "$work/x86_64" | while IFS= read -r f; do rm -f "$f"; done
 for arch in i686 x86_64; do
     set -- -DCMAKE_TOOLCHAIN_FILE="$KESTRUNE_SOURCE/cmake/toolchain-$arch.cmake" -DBUILD_TESTING=OFF \
         -DKESTRUNE_SIGN_PKCS12="$chain/leaf.p12" -DKESTRUNE_SIGN_PASSWORD_FILE="$chain/password" \
@@ -88,110 +58,90 @@ for arch in i686 x86_64; do
     { cmake -S "$KESTRUNE_SOURCE" -B "$work/$arch" "$@" && cmake --build "$work/$arch" -j 2; } \
         >"$work/build-$arch.log" 2>&1 || { cat "$work/build-$arch.log"; exit 1; }
 done
-grep -h -- '-- .*[Ss]igning' "$work/build-i686.log" "$work/build-x86_64.log" | sort -u
 
-# The uninstaller exists only as the setup writes it: install into a
-# throwaway prefix (64-bit Windows) and take it from there.
+# Prints the files that the packages of the x86_64 tree $1 hold, taken out
+# into $work/$2, first their names, so that one not taken out fails its
+# case. The setup installs into a throwaway 64-bit prefix: its uninstaller
+# exists only as the setup writes it.
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 "$KESTRUNE_SOURCE/scripts/wine-prefix.sh" >"$work/wine.log" 2>&1
-# add_uninstaller LIST SETUP NAME: installs SETUP into C:\NAME, and adds the
-# uninstaller it wrote there to the file LIST.
-add_uninstaller() {
-    rm -rf "${WINEPREFIX:?}/drive_c/$3"
-    wine "$2" /S "/D=C:\\$3" </dev/null >>"$work/wine.log" 2>&1 || fail "$2 /S exited with $?"
+contents() {
+    printf "$work/$2/%s\n" setup-Uninstall.exe setup-Kestrune.cpl x86-Kestrune.cpl x86-SeedSettings.dll \
+        x64-Kestrune.cpl x64-SeedSettings.dll
+    rm -rf "${WINEPREFIX:?}/drive_c/$2" "${work:?}/$2"
+    mkdir -p "$work/$2"
+    wine "$1/Kestrune-$KESTRUNE_VERSION-setup.exe" /S "/D=C:\\$2" </dev/null >>"$work/wine.log" 2>&1 || true
     wineserver -w
-    cp "$WINEPREFIX/drive_c/$3/Uninstall.exe" "$work/$3-Uninstall.exe" &&
-        echo "$work/$3-Uninstall.exe" >>"$1" || fail "$2 wrote no C:\\$3\\Uninstall.exe"
+    for f in Uninstall.exe Kestrune.cpl; do cp "$WINEPREFIX/drive_c/$2/$f" "$work/$2/setup-$f" || true; done
+    for arch in x86 x64; do
+        msi="$1/Kestrune-$KESTRUNE_VERSION-$arch.msi"
+        msiextract -C "$work/$2/$arch" "$msi" >/dev/null || true
+        find "$work/$2/$arch" -name Kestrune.cpl -exec mv {} "$work/$2/$arch-Kestrune.cpl" \;
+        msiinfo extract "$msi" Binary.SeedSettings >"$work/$2/$arch-SeedSettings.dll" || true
+    done
 }
-shipped "$work/i686" "$work/x86_64" >"$work/signed-files"
-note "installing the signed setup for its uninstaller"
-add_uninstaller "$work/signed-files" "$work/x86_64/Kestrune-$KESTRUNE_VERSION-setup.exe" signed
 
-note "verifying the signed files against the root"
-# verifies FILE: it verifies against the root, and its signer is the leaf.
-verifies() {
-    osslsigncode verify -CAfile "$chain/root.pem" -in "$1" >"$out" 2>&1 || return 1
-    grep -q '^Signature verification: ok' "$out" || return 1
-    grep -q '^Message digest algorithm *: SHA256' "$out" || return 1
-    signer=$(awk '/^Signer.s certificate:/ { s = 1 } s && /Serial :/ { print $3; exit }' "$out")
-    [ "$signer" = "$leaf_serial" ] || { echo "signed by $signer, not the leaf $leaf_serial" >>"$out"; return 1; }
-}
-while IFS= read -r f; do
-    if verifies "$f"; then
-        echo "signed by the leaf: ${f#"$work"/}"
-    else
-        fail "$f: $(cat "$out")"
+# Each case: the signature a file must have. "leaf": SHA-256 by the leaf,
+# verifies against the root; "broken": fails verification; "none": none.
+{
+    shipped "$work/i686" "$work/x86_64" | sed 's/^/leaf /'
+    contents "$work/x86_64" signed | sed 's/^/leaf /'
+    # One byte a quarter into the image, which the signature covers.
+    for f in "$work/x86_64/Kestrune.cpl" "$work/x86_64/Kestrune-$KESTRUNE_VERSION-setup.exe"; do
+        at=$(($(wc -c <"$f") / 4))
+        cp "$f" "$f.changed"
+        od -An -tu1 -j "$at" -N1 "$f" | LC_ALL=C awk '{ printf "%c", ($1 + 1) % 256 }' |
+            dd of="$f.changed" bs=1 seek="$at" conv=notrunc 2>/dev/null
+        echo "broken $f.changed"
+    done
+    if [ -n "${KESTRUNE_UNSIGNED:-}" ]; then
+        # shellcheck disable=SC2086
+        shipped $KESTRUNE_UNSIGNED | sed 's/^/none /'
+        contents "${KESTRUNE_UNSIGNED##* }" unsigned | sed 's/^/none /'
     fi
-done <"$work/signed-files"
+} >"$work/cases"
 
-note "changing one byte of signed files"
-# One byte a quarter into each: inside the image or the database, which the
-# signature covers.
-for f in "$work/x86_64/Kestrune.cpl" "$work/x86_64/Kestrune-$KESTRUNE_VERSION-setup.exe"; do
-    cp "$f" "$work/tampered"
-    at=$(($(wc -c <"$f") / 4))
-    byte=$(od -An -tu1 -j "$at" -N1 "$f" | tr -d ' ')
-    printf "\\$(printf '%03o' $(((byte + 1) % 256)))" |
-        dd of="$work/tampered" bs=1 seek="$at" conv=notrunc 2>/dev/null
-    ! cmp -s "$f" "$work/tampered" || fail "no byte changed in the copy of $f"
-    if verifies "$work/tampered"; then
-        fail "$f with byte $at changed still verifies"
-    else
-        echo "fails verification with byte $at changed: ${f#"$work"/}"
+note "checking $(wc -l <"$work/cases") files' signatures"
+while read -r expected f; do
+    got=broken
+    if osslsigncode verify -CAfile "$chain/root.pem" -in "$f" >"$out" 2>&1; then
+        signer=$(awk '/^Signer.s certificate:/ { s = 1 } s && /Serial :/ { print $3; exit }' "$out")
+        grep -q '^Message digest algorithm *: SHA256' "$out" && [ "$signer" = "$leaf_serial" ] && got=leaf
+    elif grep -Eq '^(No signature found|MSI file has no signature)' "$out"; then
+        got=none
     fi
-done
+    if [ "$got" = "$expected" ]; then echo "$got: ${f#"$work"/}"; else fail "$f: $got, not $expected: $(cat "$out")"; fi
+done <"$work/cases"
 
-# Each signed applet: the unsigned one's exports and imports, and the
-# library test passes on it.
 for arch in x86_64 i686; do
     if [ -n "${KESTRUNE_UNSIGNED:-}" ]; then
         # shellcheck disable=SC2086
         set -- $KESTRUNE_UNSIGNED
         [ "$arch" = i686 ] || shift
-        for build in "unsigned $1" "signed $work/$arch"; do
-            "$arch-w64-mingw32-objdump" -p "${build#* }/Kestrune.cpl" |
-                grep -E 'DLL Name:|^\s+\[ *[0-9]+\] [A-Za-z_]' >"$work/${build%% *}-$arch.table" ||
-                fail "${build#* }/Kestrune.cpl: no imports or exports"
-        done
-        if diff "$work/unsigned-$arch.table" "$work/signed-$arch.table" >"$out"; then
-            echo "$arch: the same exports and imported DLLs as unsigned: $(tr -s '\t\n' '  ' <"$work/signed-$arch.table")"
+        for f in "$1/Kestrune.cpl" "$work/$arch/Kestrune.cpl"; do
+            "$arch-w64-mingw32-objdump" -p "$f" | grep -E 'DLL Name:|^\s+\[ *[0-9]+\] [A-Za-z_]' | tr -s '\t\n' '  '
+            echo
+        done >"$out"
+        if [ "$(sort -u "$out" | wc -l)" -eq 1 ] && grep -q CPlApplet "$out"; then
+            echo "$arch: as unsigned:$(head -1 "$out")"
         else
             fail "$arch: the signed applet's exports or imports differ: $(cat "$out")"
         fi
     fi
     if [ "$arch" = i686 ] && [ "${KESTRUNE_RUN_I686:-1}" = 0 ]; then
-        note "i686: the library test not run, this machine runs no 32-bit programs"
+        note "i686: no library test, this machine runs no 32-bit programs"
         continue
     fi
     note "$arch: the library test on the signed Kestrune.cpl"
     eval program=\$KESTRUNE_APPLET_TESTS_$arch
     if KESTRUNE_CPL="$work/$arch/Kestrune.cpl" "$KESTRUNE_SOURCE/scripts/wine-run.sh" "$program" \
-        </dev/null >"$work/applet-$arch.log" 2>&1; then
-        grep -E '^\[  PASSED  \]' "$work/applet-$arch.log" || true
+        </dev/null >"$out" 2>&1; then
+        grep -E '^\[  PASSED  \]' "$out"
     else
-        fail "$arch: the library test failed on the signed applet: $(tail -20 "$work/applet-$arch.log")"
+        fail "$arch: the library test fails on the signed applet: $(tail -20 "$out")"
     fi
 done
-
-if [ -n "${KESTRUNE_UNSIGNED:-}" ]; then
-    note "the unsigned build: no signature anywhere"
-    # shellcheck disable=SC2086
-    shipped $KESTRUNE_UNSIGNED >"$work/unsigned-files"
-    add_uninstaller "$work/unsigned-files" "${KESTRUNE_UNSIGNED##* }/Kestrune-$KESTRUNE_VERSION-setup.exe" unsigned
-    while IFS= read -r f; do
-        if osslsigncode extract-signature -in "$f" -out "$work/signature" >"$out" 2>&1; then
-            fail "$f carries a signature"
-        elif grep -Eq 'No signature found|has no signature' "$out"; then
-            echo "no signature: $f"
-        else
-            fail "$f cannot be read: $(cat "$out")"
-        fi
-    done <"$work/unsigned-files"
-else
-    note "this tree signs: no unsigned build to check"
-fi
 wineserver -k >/dev/null 2>&1 || true
-
 note "done, $failures failed"
 [ "$failures" -eq 0 ]
