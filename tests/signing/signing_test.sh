@@ -5,7 +5,8 @@
 # as the setup writes it), carries an SHA-256 signature by the leaf that
 # verifies against the root; that a changed byte fails verification; that
 # each signed applet has the unsigned one's exports and imports and passes
-# the library test; and that the unsigned trees' files carry no signature.
+# the library test, and the i686 one the real host's; and that the unsigned
+# trees' files carry no signature.
 # The chain and the trees stay for the next run; a new chain starts afresh.
 #
 # Environment (set by CTest): KESTRUNE_SOURCE, KESTRUNE_WORK (this test's
@@ -142,6 +143,12 @@ for arch in x86_64 i686; do
         fail "$arch: the library test fails on the signed applet: $(tail -20 "$out")"
     fi
 done
+# The product in the real host, as the i686 tree's host test runs it.
+if [ "${KESTRUNE_RUN_I686:-1}" != 0 ]; then
+    note "i686: the signed Kestrune.cpl in Wine's control.exe"
+    sh "$KESTRUNE_SOURCE/tests/host/control-panel-test.sh" "$work/i686/Kestrune.cpl" "$work/host-prefix" \
+        </dev/null >"$out" 2>&1 && grep '^PASS' "$out" || fail "i686: the host test fails: $(tail -20 "$out")"
+fi
 wineserver -k >/dev/null 2>&1 || true
 note "done, $failures failed"
 [ "$failures" -eq 0 ]
