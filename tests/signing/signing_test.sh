@@ -15,6 +15,7 @@
 # test program); KESTRUNE_RUN_I686=0 where 32-bit programs cannot run.
 set -eu
 : "${KESTRUNE_SOURCE:?}" "${KESTRUNE_WORK:?}" "${KESTRUNE_VERSION:?}"
+: "${KESTRUNE_APPLET_TESTS_i686:?}" "${KESTRUNE_APPLET_TESTS_x86_64:?}"
 work=$KESTRUNE_WORK chain=$KESTRUNE_WORK/chain out=$KESTRUNE_WORK/out
 started=$(date +%s) failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -135,7 +136,8 @@ for arch in x86_64 i686; do
         continue
     fi
     note "$arch: the library test on the signed Kestrune.cpl"
-    eval program=\$KESTRUNE_APPLET_TESTS_$arch
+    program=$KESTRUNE_APPLET_TESTS_x86_64
+    [ "$arch" = i686 ] && program=$KESTRUNE_APPLET_TESTS_i686
     if KESTRUNE_CPL="$work/$arch/Kestrune.cpl" "$KESTRUNE_SOURCE/scripts/wine-run.sh" "$program" \
         </dev/null >"$out" 2>&1; then
         grep -E '^\[  PASSED  \]' "$out"
@@ -146,8 +148,12 @@ done
 # The product in the real host, as the i686 tree's host test runs it.
 if [ "${KESTRUNE_RUN_I686:-1}" != 0 ]; then
     note "i686: the signed Kestrune.cpl in Wine's control.exe"
-    sh "$KESTRUNE_SOURCE/tests/host/control-panel-test.sh" "$work/i686/Kestrune.cpl" "$work/host-prefix" \
-        </dev/null >"$out" 2>&1 && grep '^PASS' "$out" || fail "i686: the host test fails: $(tail -20 "$out")"
+    if sh "$KESTRUNE_SOURCE/tests/host/control-panel-test.sh" "$work/i686/Kestrune.cpl" "$work/host-prefix" \
+        </dev/null >"$out" 2>&1; then
+        grep '^PASS' "$out"
+    else
+        fail "i686: the host test fails: $(tail -20 "$out")"
+    fi
 fi
 wineserver -k >/dev/null 2>&1 || true
 note "done, $failures failed"
