@@ -8,6 +8,8 @@
 ;   CPL_X64   the x86_64 Kestrune.cpl
 ;   OUTFILE   the setup program to write
 ;   UPGRADE_CODE_X86, UPGRADE_CODE_X64  the MSI packages' UpgradeCodes
+;   SIGN      only when signing: a shell command that signs the file named
+;             after it in place
 ;
 ; What it makes, and so all that the uninstaller takes away again:
 ;   <Program Files>\Kestrune\Kestrune.cpl and Uninstall.exe, and that folder
@@ -45,6 +47,12 @@ Caption "${PRODUCT} ${VERSION} Setup"
 UninstallCaption "${PRODUCT} ${VERSION} Uninstall"
 BrandingText "${COMPANY}"
 OutFile "${OUTFILE}"
+; The uninstaller is signed before it goes into the setup, which writes it
+; out as it is at install time; then the setup itself.
+!ifdef SIGN
+  !uninstfinalize '${SIGN} "%1"' = 0
+  !finalize '${SIGN} "%1"' = 0
+!endif
 ShowInstDetails show
 ShowUninstDetails show
 

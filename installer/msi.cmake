@@ -42,6 +42,8 @@ function(kestrune_msi arch version output)
     set(source ${CMAKE_SOURCE_DIR}/installer/Kestrune.wxs)
     # wixl's own, for MajorUpgrade, and ours.
     set(secure "SETTINGSFILE;WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED")
+    # Signed last: the signature covers the finished database.
+    kestrune_sign_command(sign ${output})
     add_custom_command(
         OUTPUT ${output}
         COMMAND ${CMAKE_COMMAND} -E copy ${applet} ${stage}/Kestrune.cpl
@@ -58,6 +60,7 @@ function(kestrune_msi arch version output)
         # wixl cannot mark a property secure: without it, Windows Installer
         # may drop SETTINGSFILE on its way to an elevated install.
         COMMAND ${KESTRUNE_MSIBUILD} ${output} -q "UPDATE `Property` SET `Value` = '${secure}' WHERE `Property` = 'SecureCustomProperties'"
+        ${sign}
         WORKING_DIRECTORY ${stage}
         DEPENDS ${source} ${depends}
         COMMENT "Building the MSI package ${output} (ProductVersion ${product_version})"
