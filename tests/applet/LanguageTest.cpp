@@ -204,7 +204,8 @@ TEST_F(Languages, NameInTheCodePageSurvivesOkAndANewLoad)
     });
     DoubleClick();
     const std::string stored = InCodePage(lang->name, lang->codePage);
-    EXPECT_NE(ReadFileText(SettingsFolderGuard::SettingsFile()).find("0=" + stored + "\r\n"), std::string::npos);
+    EXPECT_EQ(Stored("Device Name", 0), stored);
+    EXPECT_NE(ReadFileText(SettingsFolderGuard::SettingsFile()).find(stored), std::string::npos) << "not in the code page";
 
     ASSERT_EQ(applet.Call(CPL_INIT), 1);
     host.Then([&](HWND dlg) {
