@@ -13,16 +13,15 @@ CAppletApp theApp;
 
 namespace {
 
-constexpr char kAppletName[] = "Orvex Network Driver";
-
 // The driver keeps reading the old file, so the user must learn that OK did
 // not take effect; the live table keeps the edits for another try.
 void ReportSaveFailure(HWND hwndCPl)
 {
-    CString text;
-    text.Format("The settings could not be saved.\n\nThe file\n%s\ncould not be written.",
-                theApp.m_pszProfileName ? theApp.m_pszProfileName : "");
-    ::MessageBoxA(hwndCPl, text, kAppletName, MB_ICONEXCLAMATION | MB_OK);
+    CString format, caption, text;
+    format.LoadString(IDS_SAVE_FAILED);
+    caption.LoadString(IDS_APPLET_NAME);
+    text.Format(format, theApp.m_pszProfileName ? theApp.m_pszProfileName : "");
+    ::MessageBoxA(hwndCPl, text, caption, MB_ICONEXCLAMATION | MB_OK);
 }
 
 void RunDeviceSettings(HWND hwndCPl)

@@ -3,6 +3,7 @@
 #include "controls/HexFieldRules.h"
 #include "controls/IPAddrCtl.h"
 #include "framework/Accessible.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -85,11 +86,14 @@ CString CHexFieldEdit::GetAccessibleName() const
     if (!m_pAddrCtl)
         return CEdit::GetAccessibleName();
     const CString owner = AfxGetAccessibleName(m_pAddrCtl->m_hWnd);
-    CString name;
-    if (owner.IsEmpty())
-        name.Format("Byte %d of %d", GetDlgCtrlID(), kHexFieldCount);
-    else
-        name.Format("%s byte %d of %d", owner.GetString(), GetDlgCtrlID(), kHexFieldCount);
+    CString format, name;
+    if (owner.IsEmpty()) {
+        format.LoadString(IDS_FIELD_BYTE);
+        name.Format(format, GetDlgCtrlID(), kHexFieldCount);
+    } else {
+        format.LoadString(IDS_FIELD_BYTE_NAMED);
+        name.Format(format, owner.GetString(), GetDlgCtrlID(), kHexFieldCount);
+    }
     return name;
 }
 

@@ -48,6 +48,10 @@ public:
     // against the same flavour of printf (MinGW's own or the system's).
     void Format(LPCSTR pszFormat, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 2, 3)));
 
+    // The string resource nID of the module's resources in the language
+    // Windows picks for the user, in the ANSI code page; FALSE if there is none.
+    BOOL LoadString(UINT nID);
+
     // Writable buffer of at least nMinLength characters plus the terminator;
     // ReleaseBuffer(-1) takes the length from the terminator.
     LPSTR GetBuffer(int nMinLength);

@@ -32,6 +32,11 @@ HINSTANCE AfxGetInstanceHandle()
     return reinterpret_cast<HINSTANCE>(&__ImageBase);
 }
 
+HINSTANCE AfxGetResourceHandle()
+{
+    return AfxGetInstanceHandle();
+}
+
 CWinApp::CWinApp(LPCSTR pszAppName)
     : m_pszAppName(DuplicateString(pszAppName))
 {

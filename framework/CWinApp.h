@@ -32,3 +32,5 @@ public:
 
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
+// The module whose resources the code shows: this module, which carries them.
+HINSTANCE AfxGetResourceHandle();

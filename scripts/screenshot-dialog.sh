@@ -4,14 +4,26 @@
 # which, like Windows' own Control Panel loader, has no common-controls-6
 # manifest (Wine's control.exe has one): the picture shows the look that the
 # applet gives itself.
-# Usage: screenshot-dialog.sh [output.png]   (default docs/dialog.png)
+# Usage: screenshot-dialog.sh [output.png [locale]]   (default docs/dialog.png)
+# A locale (de_DE.UTF-8, fr_FR.UTF-8, ja_JP.UTF-8) shows the dialog in that
+# display language, as Wine takes it from the locale.
 # Everything it starts (Xvfb, a throwaway Wine prefix with its own wineserver)
 # is stopped and removed before it ends; KEEP_WORK=1 keeps the prefix and logs.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
 out="${1:-$root/docs/dialog.png}"
-caption="Orvex Network Driver"
+lang="${2:-}"
+case "$lang" in
+"" | en_US.UTF-8) caption="Orvex Network Driver" ;;
+de_DE.UTF-8) caption="Orvex-Netzwerktreiber" ;;
+fr_FR.UTF-8) caption="Pilote réseau Orvex" ;;
+ja_JP.UTF-8) caption="Orvex ネットワーク ドライバー" ;;
+*) echo "no dialog caption known for locale $lang" >&2; exit 1 ;;
+esac
+if [ -n "$lang" ]; then
+    export KESTRUNE_WINE_LANG="$lang" LC_ALL="$lang" LANG="$lang"
+fi
 
 ./scripts/install-deps.sh
 
