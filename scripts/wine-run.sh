@@ -1,9 +1,11 @@
 #!/bin/sh
-# CTest's emulator: runs one Windows program under Wine, headless.
+# CTest's emulator: runs one Windows program under Wine, headless, with the
+# loader of its own word size.
 set -eu
 : "${WINEPREFIX:?WINEPREFIX must name the prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+. "$(dirname "$0")/wine-loader.sh"
 "$(dirname "$0")/wine-prefix.sh"
 unset DISPLAY WAYLAND_DISPLAY
-exec wine "$@"
+exec "$(program_loader "$1")" "$@"
