@@ -307,6 +307,7 @@ nsis-contents)
     # 7-Zip unpacks NSIS archives; -aou names the second Kestrune.cpl Kestrune_1.cpl.
     dir="$WINEPREFIX.work/$step"
     rm -rf "$dir"
+    mkdir -p "$dir"
     7z x -y -aou -o"$dir" "$KESTRUNE_SETUP" >"$dir.out" 2>&1 ||
         fail "7-Zip cannot unpack the setup: $(tail -n 3 "$dir.out")"
     expect_eq "the applets in the setup" "$(cd "$dir" && ls Kestrune*.cpl | tr '\n' ' ')" "Kestrune.cpl Kestrune_1.cpl "
