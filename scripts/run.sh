@@ -1,9 +1,12 @@
 #!/bin/sh
 # Builds the 32-bit applet and opens it in Wine's Control Panel host, on this
-# desktop. Installs what is missing first.
+# desktop. On a machine that cannot run 32-bit programs it opens the 64-bit
+# applet in Wine's 64-bit host instead, and says so. Installs what is missing
+# first.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. "$root/scripts/wine-loader.sh"
 
 ./scripts/install-deps.sh
 
@@ -12,15 +15,26 @@ if [ -z "${DISPLAY:-}" ]; then
     exit 1
 fi
 
+jobs=$(nproc 2>/dev/null || echo 2)
 build="$root/build/i686"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" >/dev/null
-cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target Kestrune
+cmake --build "$build" -j "$jobs" --target Kestrune win32_probe
+loader=$wine32_loader
+if ! why=$("$root/scripts/win32-probe.sh" "$build"); then
+    echo "This machine cannot run 32-bit programs ($why):"
+    echo "opening the 64-bit applet in Wine's 64-bit control.exe instead."
+    build="$root/build/x86_64"
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" >/dev/null
+    cmake --build "$build" -j "$jobs" --target Kestrune
+    loader=$wine64_loader
+fi
 
-# A prefix of its own that draws on this display; the tests' prefixes are headless.
+# A prefix of its own that draws on this display; the tests' prefixes are
+# headless. Each loader runs its own word size's control.exe.
 export WINEPREFIX="$build/run-prefix"
 KESTRUNE_WINE_GRAPHICS=x11 "$root/scripts/wine-prefix.sh"
 export WINEDEBUG=-all
 # printf, not echo: sh's echo would read "\b" in "Z:\build" as a backspace.
 cpl="Z:$(printf '%s' "$build/Kestrune.cpl" | tr / '\\')"
 printf 'Opening %s\n' "$cpl"
-wine control.exe "$cpl"
+"$loader" control.exe "$cpl"

@@ -16,9 +16,10 @@ build="$root/build/i686"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" >/dev/null
 cmake --build "$build" -j 2 --target control_demo >/dev/null
 
+. "$root/scripts/wine-loader.sh"
 . "$root/scripts/x-session.sh"
 start_throwaway_session 400x200
-wine "$build/tests/control_demo.exe" >"$work/demo.log" 2>&1 </dev/null &
+"$(program_loader "$build/tests/control_demo.exe")" "$build/tests/control_demo.exe" >"$work/demo.log" 2>&1 </dev/null &
 
 # The demo says "ready" once its dialog is up and painted.
 if ! wait_for 60 grep -q ready "$work/demo.log"; then

@@ -31,6 +31,7 @@ build="$root/build/i686"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" >/dev/null
 cmake --build "$build" -j 2 --target Kestrune >/dev/null
 
+. "$root/scripts/wine-loader.sh"
 . "$root/scripts/x-session.sh"
 start_throwaway_session 800x600
 # Wine draws the frame into the dialog's own X window, so that window is the
@@ -44,7 +45,8 @@ fail() {
 }
 
 cpl="Z:$(echo "$build/Kestrune.cpl" | tr / '\\')"
-wine rundll32.exe shell32.dll,Control_RunDLL "$cpl" >"$work/rundll32.log" 2>&1 </dev/null &
+# The 32-bit loader runs the 32-bit rundll32, which the 32-bit applet needs.
+"$wine32_loader" rundll32.exe shell32.dll,Control_RunDLL "$cpl" >"$work/rundll32.log" 2>&1 </dev/null &
 
 find_dialog() {
     xdotool search --onlyvisible --name "^$caption\$" >"$work/window" 2>/dev/null

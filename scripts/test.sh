@@ -2,10 +2,14 @@
 # Builds the applet for i686 and x86_64, and the installer holding both, and
 # runs every test headless under Wine; checks the include order of the layers
 # first. Installs what is missing first.
-# Exit status: nonzero if any failed.
+# On a machine that cannot run 32-bit programs (scripts/win32-probe.sh finds
+# out) the i686 build is inspected from the x86_64 tree instead of tested, and
+# the installer tests that run 32-bit code are left out; the summary says so.
+# Exit status: nonzero if any that ran failed.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. "$root/scripts/wine-loader.sh"
 
 ./scripts/install-deps.sh
 
@@ -20,6 +24,7 @@ if has_arch i686 && has_arch x86_64; then
 fi
 summary=""
 status=0
+win32=yes
 current_prefix=""
 
 stop_wineserver() {
@@ -72,6 +77,23 @@ for arch in $archs; do
     cmake -S "$root" -B "$build" "$@" >/dev/null
     cmake --build "$build" -j "$jobs"
 
+    if [ "$arch" = i686 ]; then
+        echo "== i686: can this machine run 32-bit Windows programs?"
+        probe=0
+        why=$("$root/scripts/win32-probe.sh" "$build") || probe=$?
+        if [ "$probe" -eq 1 ]; then
+            echo "no: $why"
+            win32=no
+            inspected="built"
+            has_arch x86_64 && inspected="built and inspected (i686_image_tests, in the x86_64 run)"
+            summary="${summary}i686: $inspected; tests not run: this machine cannot run 32-bit programs ($why)
+"
+            continue
+        fi
+        # A probe that could not find out leaves the answer to the tests.
+        [ "$probe" -eq 0 ] && echo yes || echo "the probe could not tell: $why"
+    fi
+
     echo "== $arch: tests"
     export WINEPREFIX="$build/wineprefix"
     "$root/scripts/wine-prefix.sh"
@@ -80,7 +102,7 @@ for arch in $archs; do
     current_prefix="$WINEPREFIX"
     wineserver -k >/dev/null 2>&1 || true
     wineserver -p >/dev/null 2>&1 </dev/null || true
-    WINEDEBUG=-all wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+    WINEDEBUG=-all "$wine64_loader" cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 
     run_ctest "$build/ctest.log" "$build" -j "$jobs" -LE 'installer|signing'
     stop_wineserver
@@ -90,17 +112,32 @@ for arch in $archs; do
 done
 
 # The installer's tests make their own prefixes, a 64-bit and a 32-bit one.
+# Those that run 32-bit code (label win32-code) need a machine that can.
 if [ -n "$installer" ]; then
     echo "== installer: tests"
-    run_ctest "$root/build/x86_64/ctest-installer.log" "$root/build/x86_64" -j 2 -L installer
+    set -- -L installer
+    [ "$win32" = yes ] || set -- "$@" -LE win32-code
+    run_ctest "$root/build/x86_64/ctest-installer.log" "$root/build/x86_64" -j 2 "$@"
     record installer "$ctest_status" "$root/build/x86_64/ctest-installer.log"
+    if [ "$win32" = no ]; then
+        left=$(ctest --test-dir "$root/build/x86_64" -N -L win32-code | grep -c 'Test *#')
+        summary="${summary}installer: $left tests not run (the NSIS setup's installs, the 32-bit prefix): this machine cannot run 32-bit programs
+"
+    fi
 fi
 
-# The signed release: trees and a prefix of its own.
+# The signed release: trees and a prefix of its own. Without 32-bit
+# programs it checks the setup's contents instead of installing it, and
+# runs no i686 applet.
 if [ -n "$installer" ]; then
     echo "== signing: tests"
+    [ "$win32" = yes ] || export KESTRUNE_RUN_I686=0
     run_ctest "$root/build/x86_64/ctest-signing.log" "$root/build/x86_64" -L signing
     record signing "$ctest_status" "$root/build/x86_64/ctest-signing.log"
+    if [ "$win32" = no ]; then
+        summary="${summary}signing: not run: the setup's uninstaller and the signed i686 applet in a host: this machine cannot run 32-bit programs
+"
+    fi
 fi
 
 echo "== summary"

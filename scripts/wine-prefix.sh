@@ -4,6 +4,8 @@
 # crash ends the process at once instead of starting winedbg, which would hang.
 set -eu
 : "${WINEPREFIX:?WINEPREFIX must name the prefix}"
+. "$(dirname "$0")/wine-loader.sh"
+loader=$(prefix_loader)
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 graphics="${KESTRUNE_WINE_GRAPHICS:-null}"
@@ -52,7 +54,7 @@ if [ -f "$WINEPREFIX/.kestrune-ready" ]; then
 fi
 
 rm -rf "$WINEPREFIX"
-env -u DISPLAY -u WAYLAND_DISPLAY wineboot -i >"$WINEPREFIX.boot.log" 2>&1
+env -u DISPLAY -u WAYLAND_DISPLAY "$loader" wineboot.exe -i >"$WINEPREFIX.boot.log" 2>&1
 reg="$WINEPREFIX.settings.reg"
 cat >"$reg" <<REG
 REGEDIT4
@@ -70,7 +72,7 @@ $display
 "Debugger"="kestrune-no-such-debugger.exe"
 "Auto"="1"
 REG
-env -u DISPLAY -u WAYLAND_DISPLAY wine regedit /S "$reg" >>"$WINEPREFIX.boot.log" 2>&1
+env -u DISPLAY -u WAYLAND_DISPLAY "$loader" regedit.exe /S "$reg" >>"$WINEPREFIX.boot.log" 2>&1
 wineserver -w
 install_fonts
 touch "$WINEPREFIX/.kestrune-ready"

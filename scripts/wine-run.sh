@@ -1,11 +1,13 @@
 #!/bin/sh
-# CTest's emulator: runs one Windows program under Wine, headless.
+# CTest's emulator: runs one Windows program under Wine, headless, with the
+# loader of its own word size.
 set -eu
 : "${WINEPREFIX:?WINEPREFIX must name the prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # Wine's display language and ANSI code page follow the locale.
 [ -n "${KESTRUNE_WINE_LANG:-}" ] && export LC_ALL="$KESTRUNE_WINE_LANG" LANG="$KESTRUNE_WINE_LANG"
+. "$(dirname "$0")/wine-loader.sh"
 "$(dirname "$0")/wine-prefix.sh"
 unset DISPLAY WAYLAND_DISPLAY
-exec wine "$@"
+exec "$(program_loader "$1")" "$@"

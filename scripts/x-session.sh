@@ -3,7 +3,7 @@
 # calls start_xvfb; stop_x_session, run on exit, stops the prefix's
 # wineserver and the Xvfb so that nothing holds the caller's output open.
 # The screenshot scripts call start_throwaway_session instead, which does all
-# of that in a folder of its own.
+# of that in a folder of its own. Source wine-loader.sh first.
 
 xvfb_pid=""
 
@@ -61,5 +61,5 @@ start_throwaway_session() {
         exit 1
     fi
     KESTRUNE_WINE_GRAPHICS=x11 "$root/scripts/wine-prefix.sh"
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >"$work/reg.log" 2>&1
+    "$(prefix_loader)" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >"$work/reg.log" 2>&1
 }

@@ -5,15 +5,12 @@
 #include "controls/HexAddress.h"
 #include "resources/resource.h"
 #include "tests/support/AccessibleClient.h"
-#include "tests/support/AppletLibrary.h"
-#include "tests/support/ScriptedHost.h"
-#include "tests/support/SettingsFolderGuard.h"
+#include "tests/support/HostedApplet.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <cpl.h>
 #include <objbase.h>
 #include <oleacc.h>
 
@@ -39,28 +36,16 @@ bool AnswersGone(HRESULT hr)
     return FAILED(hr) && hr != RPC_E_SERVERFAULT && (static_cast<DWORD>(hr) & 0xF0000000u) != 0xC0000000u;
 }
 
-class AccessibleDialog : public ::testing::Test {
+class AccessibleDialog : public HostedAppletTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(guard.Ready()) << "the settings folder is in use";
-        host.emplace();
-        applet.emplace();
-        ASSERT_TRUE(applet->Loaded());
-        WriteFileText(SettingsFolderGuard::SettingsFile(), kStored);
-        ASSERT_EQ(applet->Call(CPL_INIT), 1);
+        HostedAppletTest::SetUp();
+        if (!HasFatalFailure()) {
+            WriteFileText(SettingsFolderGuard::SettingsFile(), kStored);
+            ASSERT_EQ(applet.Call(CPL_INIT), 1);
+        }
     }
-
-    void DoubleClick()
-    {
-        EXPECT_EQ(applet->Call(CPL_DBLCLK, 0, 0, host->Window()), 0);
-        EXPECT_EQ(host->PendingSteps(), 0u);
-        EXPECT_EQ(host->Problem(), "");
-    }
-
-    SettingsFolderGuard guard;
-    std::optional<LoadedApplet> applet;
-    std::optional<ScriptedHost> host;
 };
 
 } // namespace
@@ -70,7 +55,7 @@ TEST_F(AccessibleDialog, EachInputAndEachProtectFieldIsNamedForAClientOnAnotherT
     ASSERT_EQ(ApartmentType(), -1) << "the test's thread starts without COM";
     std::map<int, ClientView> inputs;
     std::vector<ClientView> fields;
-    host->Then([&](HWND dlg) {
+    host.Then([&](HWND dlg) {
         std::vector<HWND> fieldWindows;
         for (int n = 1; n <= kHexFieldCount; ++n)
             fieldWindows.push_back(HexField(dlg, n));
@@ -104,7 +89,7 @@ TEST_F(AccessibleDialog, EachInputAndEachProtectFieldIsNamedForAClientOnAnotherT
         EXPECT_EQ(field.role, ROLE_SYSTEM_TEXT) << n;
     }
     // The platform's input method keeps the thread's COM while it has windows.
-    host.reset();
+    host.Close();
     EXPECT_EQ(ApartmentType(), -1) << "the host's thread had no COM and has none again";
 }
 
@@ -121,7 +106,7 @@ TEST_F(AccessibleDialog, HeldObjectAnswersAnErrorAfterTheDialogAndTheAppletAreGo
     HRESULT control = S_OK;
     HRESULT field = S_OK;
     std::optional<ClientThread> client;
-    host->Then([&](HWND dlg) {
+    host.Then([&](HWND dlg) {
         HWND hControl = GetDlgItem(dlg, IDC_PROTECT_NO);
         HWND hField = HexField(dlg, 3);
         client.emplace([&, hControl, hField] {
@@ -142,7 +127,7 @@ TEST_F(AccessibleDialog, HeldObjectAnswersAnErrorAfterTheDialogAndTheAppletAreGo
         PostCommand(dlg, IDCANCEL);
     });
     DoubleClick();
-    applet.reset();
+    applet.Unload();
 
     gone.Set();
     ASSERT_TRUE(client->Join()) << "the client did not finish";
@@ -156,7 +141,7 @@ TEST_F(AccessibleDialog, HeldObjectAnswersAnErrorAfterTheDialogAndTheAppletAreGo
 TEST_F(AccessibleDialog, OpensAndSavesWhenTheHostThreadIsMultiThreaded)
 {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-    host->Then([&](HWND dlg) {
+    host.Then([&](HWND dlg) {
         SetDlgItemTextA(dlg, IDC_DEVICE_NAME, "Stage Left");
         PostCommand(dlg, IDOK);
     });
@@ -170,19 +155,9 @@ TEST_F(AccessibleDialog, OpensAndSavesWhenTheHostThreadIsMultiThreaded)
 // itself, so that one planted beside the applet is never used.
 TEST_F(AccessibleDialog, ImportsOnlyWindowsOwnLibraries)
 {
-    const std::vector<std::string> allowed = {"comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
-                                              "shell32.dll", "user32.dll", "ole32.dll", "oleaut32.dll"};
-    const auto* base = reinterpret_cast<const BYTE*>(applet->Module());
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    ASSERT_NE(dir.VirtualAddress, 0u);
-    std::vector<std::string> imported;
-    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); entry->Name; ++entry) {
-        std::string name = reinterpret_cast<const char*>(base + entry->Name);
-        CharLowerBuffA(name.data(), static_cast<DWORD>(name.size()));
-        imported.push_back(name);
-        EXPECT_NE(std::find(allowed.begin(), allowed.end(), name), allowed.end()) << name;
-    }
+    const std::vector<std::string> imported = ReadImageHeaders(applet.Module()).imports;
+    ASSERT_FALSE(imported.empty());
+    for (const std::string& name : imported)
+        EXPECT_TRUE(IsWindowsOwnLibrary(name)) << name;
     EXPECT_EQ(std::find(imported.begin(), imported.end(), "oleacc.dll"), imported.end());
 }

@@ -20,7 +20,7 @@ TEST_F(AppletLibrary, ExportsOnlyCPlApplet)
     EXPECT_NE(GetProcAddress(applet.Module(), "CPlApplet"), nullptr);
     EXPECT_EQ(GetProcAddress(applet.Module(), "CPlApplet@16"), nullptr);
     EXPECT_EQ(GetProcAddress(applet.Module(), "_CPlApplet@16"), nullptr);
-    EXPECT_EQ(ExportCount(applet.Module()), 1u);
+    EXPECT_EQ(ReadImageHeaders(applet.Module()).exports, std::vector<std::string>{"CPlApplet"});
 }
 
 TEST_F(AppletLibrary, AttachMakesTheSettingsFolderAndInitCreatesNoFile)

@@ -17,6 +17,7 @@ work=$(mktemp -d)
 control_pid=""
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
+. "$scripts/wine-loader.sh"
 . "$scripts/x-session.sh"
 
 stop() {
@@ -45,7 +46,8 @@ start_xvfb 1024x768 || fail "Xvfb did not start"
 windows_cpl="Z:$(echo "$cpl" | tr / '\\')"
 # The marker tells when the host has ended (a finished child stays visible to
 # kill -0 until it is waited for).
-( wine control.exe "$windows_cpl" >"$work/control.log" 2>&1; echo "$?" >"$work/control.ended" ) &
+# The 32-bit loader runs the 32-bit control.exe, which the 32-bit applet needs.
+( "$wine32_loader" control.exe "$windows_cpl" >"$work/control.log" 2>&1; echo "$?" >"$work/control.ended" ) &
 control_pid=$!
 
 find_dialog() {

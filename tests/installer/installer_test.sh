@@ -10,12 +10,14 @@
 #   ini-beside  an orvexd.ini beside the installed applet survives the
 #               uninstall, and so does its folder
 #   nsis-seed   /SETTINGS=<file> seeds the settings folder (see seed_cases)
+#   nsis-contents  the setup, unpacked without running it (7-Zip reads
+#               NSIS archives), carries exactly the two builds of the applet
 #   msi-install the MSI package of this Windows: as install, through msiexec
 #   msi-upgrade the next release's package replaces this one
 #   msi-seed    SETTINGSFILE=<file> seeds the settings folder (see seed_cases)
+#   msi-x86     on 64-bit Windows the x86 package refuses to install
 #   msi-refuses the MSI refuses while the NSIS setup's product is installed,
-#               and the other way round; on 64-bit Windows the x86 package
-#               refuses to install
+#               and the other way round
 #   stop        stop the prefix's wineserver; delete the prefix unless a step
 #               failed (Wine's output stays in <prefix>.log)
 # Each install step starts and ends with nothing of ours in the prefix, and
@@ -28,8 +30,9 @@
 #   KESTRUNE_SETUP        the installer
 #   KESTRUNE_PROBE        cpl_probe.exe built for that Windows
 #   KESTRUNE_EXPECTED_CPL the Kestrune.cpl build that Windows must get
+#   KESTRUNE_CPL_X86, KESTRUNE_CPL_X64  the two builds
 #   KESTRUNE_VERSION      the project's version
-#   KESTRUNE_WINE_PREFIX  scripts/wine-prefix.sh
+#   KESTRUNE_WINE_PREFIX  scripts/wine-prefix.sh (wine-loader.sh beside it)
 #   KESTRUNE_MSI          the MSI package for that Windows
 #   KESTRUNE_MSI_NEXT     the same, as the next release (version + 0.0.0.1)
 #   KESTRUNE_MSI_X86      the x86 package
@@ -43,6 +46,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 [ "$KESTRUNE_WINDOWS" = win32 ] && export WINEARCH=win32
+. "$(dirname "$KESTRUNE_WINE_PREFIX")/wine-loader.sh"
 
 # Wine's own output, and its background processes' (which would keep CTest
 # waiting on our output), goes to this log; program output to files.
@@ -69,11 +73,13 @@ fail() {
 note() { echo "$KESTRUNE_WINDOWS $step: $*"; }
 
 # wine_to FILE PROGRAM ARGS...: runs a Windows program, its output to FILE.
+# The 64-bit loader hands a 32-bit program in a 64-bit prefix on to the
+# 32-bit one.
 wine_to() {
     out=$1
     shift
     echo ">> wine $*" >>"$log"
-    wine "$@" </dev/null >"$out" 2>>"$log"
+    "$(prefix_loader)" "$@" </dev/null >"$out" 2>>"$log"
 }
 
 # wine_status OUT PROGRAM ARGS...: as wine_to, and sets $status to the
@@ -297,6 +303,20 @@ prefix)
     note "made a $KESTRUNE_WINDOWS prefix"
     exit 0
     ;;
+nsis-contents)
+    # 7-Zip unpacks NSIS archives; -aou names the second Kestrune.cpl Kestrune_1.cpl.
+    dir="$WINEPREFIX.work/$step"
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    7z x -y -aou -o"$dir" "$KESTRUNE_SETUP" >"$dir.out" 2>&1 ||
+        fail "7-Zip cannot unpack the setup: $(tail -n 3 "$dir.out")"
+    expect_eq "the applets in the setup" "$(cd "$dir" && ls Kestrune*.cpl | tr '\n' ' ')" "Kestrune.cpl Kestrune_1.cpl "
+    for cpl in "$KESTRUNE_CPL_X86" "$KESTRUNE_CPL_X64"; do
+        cmp -s "$cpl" "$dir/Kestrune.cpl" || cmp -s "$cpl" "$dir/Kestrune_1.cpl" || fail "the setup does not carry $cpl"
+    done
+    note "the setup carries the two builds of the applet"
+    exit 0
+    ;;
 stop)
     wineserver -k >/dev/null 2>&1 || true
     if [ -e "$failed" ]; then
@@ -418,16 +438,17 @@ msi-seed)
     seed_cases
     expect_settings_kept
     ;;
+msi-x86)
+    expect_nothing_of_ours
+    msi x86 /i "$(zpath "$KESTRUNE_MSI_X86")"
+    expect_eq "the x86 package's exit code on 64-bit Windows" "$status" 1603
+    expect_nothing_of_ours
+    msiinfo export "$KESTRUNE_MSI_X86" LaunchCondition >"$work/conditions.idt"
+    expect_log "$work/conditions.idt" "On 64-bit Windows install Kestrune-$KESTRUNE_VERSION-x64.msi"
+    note "the x86 package refuses 64-bit Windows"
+    ;;
 msi-refuses)
     expect_nothing_of_ours
-    if [ "$KESTRUNE_WINDOWS" = win64 ]; then
-        msi x86 /i "$(zpath "$KESTRUNE_MSI_X86")"
-        expect_eq "the x86 package's exit code on 64-bit Windows" "$status" 1603
-        expect_nothing_of_ours
-        msiinfo export "$KESTRUNE_MSI_X86" LaunchCondition >"$work/conditions.idt"
-        expect_log "$work/conditions.idt" "On 64-bit Windows install Kestrune-$KESTRUNE_VERSION-x64.msi"
-        note "the x86 package refuses 64-bit Windows"
-    fi
     install
     msi msi /i "$(zpath "$KESTRUNE_MSI")"
     expect_eq "msiexec's exit code beside the NSIS setup's product" "$status" 1603

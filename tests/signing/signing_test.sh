@@ -66,13 +66,21 @@ export WINEPREFIX="$work/prefix" WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 "$KESTRUNE_SOURCE/scripts/wine-prefix.sh" >"$work/wine.log" 2>&1
 contents() {
-    printf "$work/$2/%s\n" setup-Uninstall.exe setup-Kestrune.cpl x86-Kestrune.cpl x86-SeedSettings.dll \
-        x64-Kestrune.cpl x64-SeedSettings.dll
+    printf "$work/$2/%s\n" x86-Kestrune.cpl x86-SeedSettings.dll x64-Kestrune.cpl x64-SeedSettings.dll
     rm -rf "${WINEPREFIX:?}/drive_c/$2" "${work:?}/$2"
     mkdir -p "$work/$2"
-    wine "$1/Kestrune-$KESTRUNE_VERSION-setup.exe" /S "/D=C:\\$2" </dev/null >>"$work/wine.log" 2>&1 || true
-    wineserver -w
-    for f in Uninstall.exe Kestrune.cpl; do cp "$WINEPREFIX/drive_c/$2/$f" "$work/$2/setup-$f" || true; done
+    if [ "${KESTRUNE_RUN_I686:-1}" = 0 ]; then
+        # The setup is a 32-bit program: unpacked, it shows both applets,
+        # but only running it writes the uninstaller.
+        printf "$work/$2/%s\n" setup-Kestrune.cpl setup-Kestrune_1.cpl
+        7z x -y -aou -o"$work/$2/setup" "$1/Kestrune-$KESTRUNE_VERSION-setup.exe" >/dev/null 2>&1 || true
+        for f in Kestrune.cpl Kestrune_1.cpl; do cp "$work/$2/setup/$f" "$work/$2/setup-$f" || true; done
+    else
+        printf "$work/$2/%s\n" setup-Uninstall.exe setup-Kestrune.cpl
+        wine "$1/Kestrune-$KESTRUNE_VERSION-setup.exe" /S "/D=C:\\$2" </dev/null >>"$work/wine.log" 2>&1 || true
+        wineserver -w
+        for f in Uninstall.exe Kestrune.cpl; do cp "$WINEPREFIX/drive_c/$2/$f" "$work/$2/setup-$f" || true; done
+    fi
     for arch in x86 x64; do
         msi="$1/Kestrune-$KESTRUNE_VERSION-$arch.msi"
         msiextract -C "$work/$2/$arch" "$msi" >/dev/null || true

@@ -93,12 +93,21 @@ void ScriptedHost::WatchModalsWithoutIdle()
 
 ScriptedHost::~ScriptedHost()
 {
+    Close();
+}
+
+void ScriptedHost::Close()
+{
+    if (!m_hWnd)
+        return;
     if (m_hook)
         UnhookWindowsHookEx(m_hook);
+    m_hook = nullptr;
     g_host = nullptr;
     KillTimer(m_hWnd, kWatchdogTimer);
     SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
     DestroyWindow(m_hWnd);
+    m_hWnd = nullptr;
     SetModifiers(false, false);
 }
 

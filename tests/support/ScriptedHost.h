@@ -35,6 +35,8 @@ public:
     ScriptedHost& operator=(const ScriptedHost&) = delete;
 
     HWND Window() const { return m_hWnd; }
+    // Destroys the host's window, as the Control Panel does when it closes.
+    void Close();
 
     // Lets steps run on modal windows that send no idle message (message boxes).
     void WatchModalsWithoutIdle();
