@@ -13,7 +13,7 @@ scripts="$(cd "$(dirname "$0")" && pwd)"
 . "$scripts/wine-loader.sh"
 build=$(cd "${1:?usage: win32-probe.sh I686_BUILD_FOLDER}" && pwd)
 program="$build/tests/win32_probe.exe"
-seconds=30
+seconds=60
 
 if [ -n "${KESTRUNE_NO_WIN32:-}" ]; then
     echo "KESTRUNE_NO_WIN32 is set"
