@@ -3,6 +3,8 @@
 
 #include "settings/DeviceTableFile.h"
 
+#include <vector>
+
 namespace {
 
 constexpr char kSectionName[] = "Device Name";
@@ -65,31 +67,41 @@ bool FlushToDisk(LPCSTR pszFile)
     return flushed;
 }
 
-// A reader that holds the file open a moment (the driver, a virus scanner)
-// makes a replace fail with a sharing violation: a few short tries. A replace
-// that fails after removing the file leaves the copy to be moved in.
+// Gives the copy the file's access rules, which an administrator may have
+// set on the file alone. (Its attributes came with the copy.)
+bool TakeAccessRules(LPCSTR pszCopy, LPCSTR pszFile)
+{
+    DWORD size = 0;
+    GetFileSecurityA(pszFile, DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    if (size == 0)
+        return false;
+    std::vector<BYTE> descriptor(size);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (!GetFileSecurityA(pszFile, DACL_SECURITY_INFORMATION, descriptor.data(), size, &size)
+        || !GetSecurityDescriptorControl(descriptor.data(), &control, &revision))
+        return false;
+    const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION
+        | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    return SetFileSecurityA(pszCopy, what, descriptor.data()) != FALSE;
+}
+
+// One rename puts the copy in place, so that the file is never missing: the
+// platform's ReplaceFile may move the old file aside first (Wine does). A
+// reader that holds the file open a moment (the driver, a virus scanner)
+// makes it fail with a sharing violation: a few short tries.
 bool PutInPlace(LPCSTR pszCopy, LPCSTR pszFile)
 {
     constexpr int kTries = 20;
     for (int attempt = 0; attempt < kTries; ++attempt) {
         if (attempt > 0)
             Sleep(attempt < 5 ? 1 : 10);
-        // Replacing keeps the file's security descriptor and attributes.
-        const bool done = GetFileAttributesA(pszFile) != INVALID_FILE_ATTRIBUTES
-            ? ReplaceFileA(pszFile, pszCopy, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE
-            : MoveFileExA(pszCopy, pszFile, MOVEFILE_WRITE_THROUGH) != FALSE;
-        if (done)
+        if (MoveFileExA(pszCopy, pszFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
-        switch (GetLastError()) {
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_ACCESS_DENIED:   // also a file whose deletion is pending
-        case ERROR_UNABLE_TO_REMOVE_REPLACED:
-        case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
-            break;
-        default:
+        const DWORD error = GetLastError();
+        // Access is also denied to a file whose deletion is pending.
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION && error != ERROR_ACCESS_DENIED)
             return false;
-        }
     }
     return false;
 }
@@ -112,7 +124,7 @@ bool WriteByReplacing(LPCSTR pszFile, const DeviceTableArrays& table)
     FlushProfileCache(copy);
     bool done = WriteEntries(copy, table);
     FlushProfileCache(copy);
-    done = done && FlushToDisk(copy) && PutInPlace(copy, pszFile);
+    done = done && FlushToDisk(copy) && (!fileExisted || TakeAccessRules(copy, pszFile)) && PutInPlace(copy, pszFile);
     if (!done)
         DeleteFileA(copy);
     return done;

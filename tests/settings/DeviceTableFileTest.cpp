@@ -1,12 +1,18 @@
 #include "applet/AppletApp.h"
+#include "platform/AnsiText.h"
+#include "settings/DeviceTableFile.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -17,6 +23,15 @@ protected:
     void WriteRaw(const char* section, int entry, const char* value)
     {
         WritePrivateProfileStringA(section, std::to_string(entry).c_str(), value, file.c_str());
+    }
+
+    // A slot's value as the platform's reader returns it.
+    std::string Value(const char* section, int entry) const
+    {
+        std::vector<char> text(4096);
+        GetPrivateProfileStringA(section, std::to_string(entry).c_str(), "<absent>", text.data(),
+                                 static_cast<DWORD>(text.size()), file.c_str());
+        return text.data();
     }
 
     TempFolder folder;
@@ -39,6 +54,34 @@ std::string ExpectedFileText(const CAppletApp& app)
     section("Device ID", [&](int i) { return std::to_string(app.m_byDeviceID[i]); });
     section("Tcp", [&](int i) { return std::to_string(app.m_byTcp[i]); });
     return text;
+}
+
+// The names of the files in a folder.
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// The text after "slot=" on the slot's line in a section's part of the file.
+std::string LineValue(const std::string& text, const char* section, int slot)
+{
+    const size_t start = text.find(std::string("[") + section + "]");
+    const std::string key = "\n" + std::to_string(slot) + "=";
+    const size_t at = text.find(key, start);
+    if (start == std::string::npos || at == std::string::npos)
+        return "<absent>";
+    const size_t from = at + key.size();
+    return text.substr(from, text.find_first_of("\r\n", from) - from);
 }
 
 std::string WithoutCarriageReturns(std::string text)
@@ -229,4 +272,150 @@ TEST_F(DeviceTableFile, CostsNoMoreThanTheRawProfileCalls)
     // Generous: a real overhead would be many times this.
     EXPECT_LT(load, rawReads * 1.5 + 0.1);
     EXPECT_LT(save, rawWrites * 1.5 + 0.1);
+}
+
+// 100 slots change from "Old n" to "New n" while another thread reads the
+// section again and again, as the driver may: each read must give one table
+// whole, never a mix and never a missing file.
+TEST_F(DeviceTableFile, ReaderSeesTheOldOrTheNewTableWhole)
+{
+    constexpr int kChanged = 100;
+    app.LoadDeviceTable();
+    for (int i = 0; i < kChanged; ++i)
+        app.m_strDeviceName[i].Format("Old %d", i);
+    ASSERT_TRUE(app.SaveDeviceTable());
+    for (int i = 0; i < kChanged; ++i)
+        app.m_strDeviceName[i].Format("New %d", i);
+
+    std::atomic<bool> saving{true};
+    int oldReads = 0, newReads = 0, mixed = 0, missing = 0;
+    std::thread reader([&] {
+        std::vector<char> buffer(1 << 16);
+        while (saving) {
+            GetPrivateProfileSectionA("Device Name", buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+            int olds = 0, news = 0;
+            for (const char* p = buffer.data(); *p; p += std::strlen(p) + 1) {
+                olds += std::strstr(p, "=Old ") != nullptr;
+                news += std::strstr(p, "=New ") != nullptr;
+            }
+            if (olds == kChanged && news == 0)
+                ++oldReads;
+            else if (news == kChanged && olds == 0)
+                ++newReads;
+            else if (olds + news == kChanged)
+                ++mixed;
+            else
+                ++missing;
+        }
+    });
+    const bool saved = app.SaveDeviceTable();
+    saving = false;
+    reader.join();
+
+    std::printf("[ reads  ] during the save: %d old, %d new, %d mixed, %d incomplete\n", oldReads, newReads, mixed,
+                missing);
+    EXPECT_TRUE(saved);
+    EXPECT_GT(oldReads, 0) << "the reader ran during the save";
+    EXPECT_EQ(mixed, 0);
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(Value("Device Name", kChanged - 1), "New 99");
+}
+
+// A save leaves the settings file alone in its folder, also after a save that
+// was cut short left its copy behind.
+TEST_F(DeviceTableFile, SaveLeavesNoCopyAndRemovesAStaleOne)
+{
+    app.LoadDeviceTable();
+    ASSERT_TRUE(app.SaveDeviceTable());
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"orvexd.ini"});
+
+    WriteFileText(file + kSaveCopySuffix, "[Device Name]\r\n0=Half written\r\n");
+    app.m_strDeviceName[0] = "Whole";
+    ASSERT_TRUE(app.SaveDeviceTable());
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"orvexd.ini"});
+    EXPECT_EQ(Value("Device Name", 0), "Whole");
+    EXPECT_EQ(Value("Device Name", 1), "ZONE2") << "nothing of the stale copy is kept";
+}
+
+// Where no copy can be made beside the file, the save still writes the file
+// itself, foreign entries included. (Wine enforces no folder's access rules,
+// so another program holds the copy's name, open without delete sharing.)
+TEST_F(DeviceTableFile, SaveWithoutRoomForACopyWritesTheFileInPlace)
+{
+    WriteFileText(file, "[Driver]\r\nPort=5004\r\n[Device Name]\r\n0=Old\r\n");
+    const std::string copy = file + kSaveCopySuffix;
+    const HANDLE holder = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      CREATE_NEW, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+    app.LoadDeviceTable();
+    app.m_strDeviceName[0] = "New";
+    EXPECT_TRUE(app.SaveDeviceTable());
+    EXPECT_EQ(Value("Device Name", 0), "New");
+    EXPECT_EQ(Value("Device Name", 1), "ZONE2");
+    char port[16] = {};
+    GetPrivateProfileStringA("Driver", "Port", "", port, sizeof port, file.c_str());
+    EXPECT_STREQ(port, "5004");
+    EXPECT_EQ(ReadFileText(copy), "") << "the held file is left alone";
+
+    CloseHandle(holder);
+    ASSERT_TRUE(app.SaveDeviceTable());
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"orvexd.ini"});
+}
+
+// What the dialog shows is what a new load reads: the file's line holds the
+// name as before, or in double quotes where the reader would change it.
+TEST_F(DeviceTableFile, NamesReadBackAsTyped)
+{
+    const std::string longest(4095, 'n');
+    const std::string kPlain = "Caf\xE9 \xDC" "ber; a=b [x]\ttab";   // written byte for byte as before
+    const struct {
+        std::string typed, line, readBack;
+    } cases[] = {
+        {"  Lead and trail  ", "\"  Lead and trail  \"", "  Lead and trail  "},
+        {"Tab at the end\t", "\"Tab at the end\t\"", "Tab at the end\t"},
+        {"\"Quoted\"", "\"\"Quoted\"\"", "\"Quoted\""},
+        {"'Single'", "\"'Single'\"", "'Single'"},
+        {"\"", "\"", "\""},
+        {"'Mixed\"", "'Mixed\"", "'Mixed\""},
+        {kPlain, kPlain, kPlain},
+        {longest, longest, longest},
+        {"First line\r\nSecond", "First line", "First line"},
+    };
+    app.LoadDeviceTable();
+    for (size_t i = 0; i < std::size(cases); ++i)
+        app.m_strDeviceName[i] = cases[i].typed.c_str();
+    ASSERT_TRUE(app.SaveDeviceTable());
+
+    const std::string text = ReadFileText(file);
+    CAppletApp reloaded;
+    reloaded.SetProfileName(file.c_str());
+    reloaded.LoadDeviceTable();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].typed.substr(0, 40));
+        EXPECT_EQ(LineValue(text, "Device Name", static_cast<int>(i)), cases[i].line);
+        EXPECT_EQ(std::string(reloaded.m_strDeviceName[i]), cases[i].readBack);
+    }
+}
+
+// Text fits when it makes the round trip through the ANSI code page
+// unchanged; the cases assume code page 1252.
+TEST(AnsiText, FitsOnlyWhatTheCodePageHolds)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "the cases are for code page 1252";
+    const struct {
+        const wchar_t* text;
+        bool fits;
+    } cases[] = {
+        {L"", true},
+        {L"Caf\u00E9 \u00DCber \u20AC", true},   // the euro sign is 0x80 in 1252
+        {L"\u65E5\u672C Studio", false},
+        {L"\u2713", false},
+        {L"\u0101", false},                     // a-macron: best fit would give 'a'
+        {L"\U0001F600", false},                 // a surrogate pair
+        {L"\xD83D", false},                     // half of one
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FitsAnsiCodePage(c.text), c.fits) << static_cast<unsigned>(c.text[0]);
 }
