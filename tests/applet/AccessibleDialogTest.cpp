@@ -170,7 +170,7 @@ TEST_F(AccessibleDialog, OpensAndSavesWhenTheHostThreadIsMultiThreaded)
 // itself, so that one planted beside the applet is never used.
 TEST_F(AccessibleDialog, ImportsOnlyWindowsOwnLibraries)
 {
-    const std::vector<std::string> allowed = {"comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
+    const std::vector<std::string> allowed = {"advapi32.dll", "comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
                                               "shell32.dll", "user32.dll", "ole32.dll", "oleaut32.dll"};
     const auto* base = reinterpret_cast<const BYTE*>(applet->Module());
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
