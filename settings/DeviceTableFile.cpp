@@ -90,13 +90,14 @@ bool TakeAccessRules(LPCSTR pszCopy, LPCSTR pszFile)
 // platform's ReplaceFile may move the old file aside first (Wine does). A
 // reader that holds the file open a moment (the driver, a virus scanner)
 // makes it fail with a sharing violation: a few short tries.
-bool PutInPlace(LPCSTR pszCopy, LPCSTR pszFile)
+bool PutInPlace(LPCSTR pszCopy, LPCSTR pszFile, bool replace)
 {
     constexpr int kTries = 20;
     for (int attempt = 0; attempt < kTries; ++attempt) {
         if (attempt > 0)
             Sleep(attempt < 5 ? 1 : 10);
-        if (MoveFileExA(pszCopy, pszFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        // A file that appeared meanwhile is not replaced by one made without it.
+        if (MoveFileExA(pszCopy, pszFile, (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH))
             return true;
         const DWORD error = GetLastError();
         // Access is also denied to a file whose deletion is pending.
@@ -116,7 +117,10 @@ bool WriteByReplacing(LPCSTR pszFile, const DeviceTableArrays& table)
 
     const DWORD attributes = GetFileAttributesA(pszFile);
     const bool fileExisted = attributes != INVALID_FILE_ATTRIBUTES;
-    if (fileExisted && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (!fileExisted && GetLastError() != ERROR_FILE_NOT_FOUND)
+        return false;
+    // A read-only file stays as it is, and a read-only copy could not be removed.
+    if (fileExisted && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         return false;
     if (fileExisted && !CopyFileA(pszFile, copy, TRUE))
         return false;
@@ -124,7 +128,7 @@ bool WriteByReplacing(LPCSTR pszFile, const DeviceTableArrays& table)
     FlushProfileCache(copy);
     bool done = WriteEntries(copy, table);
     FlushProfileCache(copy);
-    done = done && FlushToDisk(copy) && (!fileExisted || TakeAccessRules(copy, pszFile)) && PutInPlace(copy, pszFile);
+    done = done && FlushToDisk(copy) && (!fileExisted || TakeAccessRules(copy, pszFile)) && PutInPlace(copy, pszFile, fileExisted);
     if (!done)
         DeleteFileA(copy);
     return done;
