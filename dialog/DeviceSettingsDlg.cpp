@@ -20,6 +20,54 @@ namespace {
 // clipboard's Unicode text. A paste with any character it can't hold is
 // refused whole, and the field's balloon says why.
 constexpr char kSuperProperty[] = "Kestrune.NameEdit.Super";
+constexpr char kTipProperty[] = "Kestrune.NameEdit.Tip";
+constexpr UINT_PTR kTipTimer = 0x4B54;
+constexpr UINT kTipMs = 6000;
+
+// An edit without its own balloon (Wine's, or common controls before
+// version 6) gets a balloon tooltip below it instead.
+bool ShowTooltipBalloon(HWND hWnd, const wchar_t* title, const wchar_t* text)
+{
+    auto tip = static_cast<HWND>(GetPropA(hWnd, kTipProperty));
+    if (!tip) {
+        tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                              0, 0, 0, 0, hWnd, nullptr, nullptr, nullptr);
+        if (tip && !SetPropA(hWnd, kTipProperty, tip)) {
+            DestroyWindow(tip);
+            tip = nullptr;
+        }
+        if (!tip)
+            return false;
+    }
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND;
+    tool.hwnd = hWnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(hWnd);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)))
+        return false;
+    SendMessageW(tip, TTM_SETTITLEW, TTI_WARNING, reinterpret_cast<LPARAM>(title));
+    RECT field;
+    GetWindowRect(hWnd, &field);
+    SendMessageW(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(field.left + (field.bottom - field.top) / 2, field.bottom));
+    SendMessageW(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    SetTimer(hWnd, kTipTimer, kTipMs, nullptr);
+    return true;
+}
+
+void HideTooltipBalloon(HWND hWnd)
+{
+    if (auto tip = static_cast<HWND>(GetPropA(hWnd, kTipProperty))) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.hwnd = hWnd;
+        tool.uId = reinterpret_cast<UINT_PTR>(hWnd);
+        SendMessageW(tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+        KillTimer(hWnd, kTipTimer);
+    }
+}
 
 void ShowRefusal(HWND hWnd)
 {
@@ -28,9 +76,9 @@ void ShowRefusal(HWND hWnd)
     const HINSTANCE resources = AfxGetInstanceHandle();
     LoadStringW(resources, IDS_NAME_CHAR_TITLE, title, static_cast<int>(std::size(title)));
     LoadStringW(resources, IDS_NAME_CHAR_TEXT, text, static_cast<int>(std::size(text)));
-    EDITBALLOONTIP tip{sizeof tip, title, text, TTI_WARNING};
-    // Without common controls 6 the edit has no balloon.
-    if (!SendMessageW(hWnd, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip)))
+    EDITBALLOONTIP balloon{sizeof balloon, title, text, TTI_WARNING};
+    if (!SendMessageW(hWnd, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon))
+        && !ShowTooltipBalloon(hWnd, title, text))
         MessageBeep(MB_ICONWARNING);
 }
 
@@ -57,9 +105,12 @@ void Paste(HWND hWnd)
     CloseClipboard();
 
     text = text.substr(0, text.find_first_of(L"\r\n"));
-    if (!CanHold(text.data(), static_cast<int>(text.size())))
+    if (!CanHold(text.data(), static_cast<int>(text.size()))) {
         ShowRefusal(hWnd);
-    else if (!text.empty())
+        return;
+    }
+    HideTooltipBalloon(hWnd);
+    if (!text.empty())
         SendMessageW(hWnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
@@ -78,8 +129,17 @@ LRESULT CALLBACK NameEditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
             ShowRefusal(hWnd);
             return 0;
         }
+        HideTooltipBalloon(hWnd);
         break;
     }
+    case WM_KILLFOCUS:
+        HideTooltipBalloon(hWnd);
+        break;
+    case WM_TIMER:
+        if (wParam != kTipTimer)
+            break;
+        HideTooltipBalloon(hWnd);
+        return 0;
     case WM_UNICHAR:
         if (wParam == UNICODE_NOCHAR)
             return TRUE;
@@ -100,6 +160,8 @@ LRESULT CALLBACK NameEditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
         }
         break;
     case WM_NCDESTROY:
+        if (auto tip = static_cast<HWND>(RemovePropA(hWnd, kTipProperty)))
+            DestroyWindow(tip);
         SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));
         RemovePropA(hWnd, kSuperProperty);
         break;

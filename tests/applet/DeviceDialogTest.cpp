@@ -384,9 +384,16 @@ TEST_F(DeviceDialog, FailedSaveIsReportedOnceAndTheEditsAreKept)
     EXPECT_EQ(Stored("Device Name", 0), "Kept");
 }
 
+BOOL CALLBACK FindShownBalloon(HWND hWnd, LPARAM found)
+{
+    if (ClassName(hWnd) == "tooltips_class32" && IsWindowVisible(hWnd))
+        *reinterpret_cast<bool*>(found) = true;
+    return TRUE;
+}
+
 // The name field holds only what the file can: a paste with any character
-// outside the code page is refused whole, a typed one is dropped, and the
-// field always shows what OK stores.
+// outside the code page is refused whole, a typed one is dropped, a balloon
+// says why, and the field always shows what OK stores.
 TEST_F(DeviceDialog, NameFieldTakesOnlyWhatTheFileCanHold)
 {
     Init(kStored);
@@ -394,14 +401,15 @@ TEST_F(DeviceDialog, NameFieldTakesOnlyWhatTheFileCanHold)
     const struct {
         bool paste;                 // else typed at the end
         std::wstring input, shown;
+        bool refused;
     } steps[] = {
-        {true, std::wstring(4100, L'n'), std::wstring(4095, L'n')},
-        {true, L"\u65E5\u672C Studio \u2713", std::wstring(4095, L'n')},
-        {true, plain + L"\r\nSecond line", plain},
-        {false, L"\u65E5", plain},
-        {false, L"\u0101", plain},   // best fit would store 'a'
-        {false, L"\n", plain},       // Ctrl+Enter
-        {false, L"!", plain + L"!"},
+        {true, std::wstring(4100, L'n'), std::wstring(4095, L'n'), false},
+        {true, L"\u65E5\u672C Studio \u2713", std::wstring(4095, L'n'), true},
+        {true, plain + L"\r\nSecond line", plain, false},
+        {false, L"\u65E5", plain, true},
+        {false, L"\u0101", plain, true},   // best fit would store 'a'
+        {false, L"\n", plain, true},       // Ctrl+Enter
+        {false, L"!", plain + L"!", false},
     };
     host.Then([&](HWND dlg) {
         HWND edit = GetDlgItem(dlg, kDeviceName);
@@ -420,6 +428,9 @@ TEST_F(DeviceDialog, NameFieldTakesOnlyWhatTheFileCanHold)
             EXPECT_TRUE(shown == step.shown) << "after U+" << std::hex << static_cast<unsigned>(step.input[0])
                                              << " the field shows " << std::dec << shown.size() << " characters: "
                                              << ::testing::PrintToString(shown.substr(0, 24));
+            bool balloon = false;
+            EnumThreadWindows(GetCurrentThreadId(), FindShownBalloon, reinterpret_cast<LPARAM>(&balloon));
+            EXPECT_EQ(balloon, step.refused) << std::hex << static_cast<unsigned>(step.input[0]);
         }
         PostCommand(dlg, IDOK);
     });
@@ -453,7 +464,8 @@ TEST_F(DeviceDialog, SecondOpenBringsTheOpenDialogToTheFront)
             MSG msg;
             PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
-        GetExitCodeProcess(process.hProcess, &secondHost);
+        if (GetExitCodeProcess(process.hProcess, &secondHost) && secondHost == STILL_ACTIVE)
+            TerminateProcess(process.hProcess, 1);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     });
