@@ -8,6 +8,7 @@
 #include <cpl.h>
 
 #include <memory>
+#include <optional>
 
 CAppletApp theApp;
 
@@ -24,8 +25,64 @@ void ReportSaveFailure(HWND hwndCPl)
     ::MessageBoxA(hwndCPl, text, caption, MB_ICONEXCLAMATION | MB_OK);
 }
 
+// Named in the session's namespace: one dialog per Windows session, whichever
+// process and build opened it. The object lives while its opener holds it.
+constexpr char kDialogOpenObject[] = "Local\\Kestrune.DeviceSettings";
+
+BOOL CALLBACK FindOpenDialog(HWND hWnd, LPARAM lParam)
+{
+    if (!GetPropA(hWnd, kOpenDialogProperty))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = hWnd;
+    return FALSE;
+}
+
+// The user, who just started this process, keeps the foreground right that
+// it hands on here. The window belongs to another thread, so nothing waits on it.
+void BringOpenDialogToFront()
+{
+    HWND dialog = nullptr;
+    EnumWindows(&FindOpenDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog)
+        return;   // still being made, or already closing
+    if (HWND owner = GetAncestor(dialog, GA_ROOTOWNER); owner && IsIconic(owner))
+        ShowWindowAsync(owner, SW_RESTORE);
+    if (IsIconic(dialog))
+        ShowWindowAsync(dialog, SW_RESTORE);
+    // A message box of the dialog's comes first.
+    SetForegroundWindow(GetLastActivePopup(dialog));
+}
+
+class DialogOpenMark {
+public:
+    DialogOpenMark() : m_handle(CreateMutexA(nullptr, FALSE, kDialogOpenObject))
+    {
+        m_first = !m_handle || GetLastError() != ERROR_ALREADY_EXISTS;
+    }
+    ~DialogOpenMark()
+    {
+        if (m_handle)
+            CloseHandle(m_handle);
+    }
+    DialogOpenMark(const DialogOpenMark&) = delete;
+    DialogOpenMark& operator=(const DialogOpenMark&) = delete;
+
+    // Without the object (no namespace, no memory) a dialog still opens.
+    bool First() const { return m_first; }
+
+private:
+    HANDLE m_handle;
+    bool m_first;
+};
+
 void RunDeviceSettings(HWND hwndCPl)
 {
+    std::optional<DialogOpenMark> open(std::in_place);
+    if (!open->First()) {
+        BringOpenDialogToFront();
+        return;
+    }
+
     // Visual styles whatever the host: most hosts (rundll32 among them) do not
     // activate the applet's manifest. Everything shown below is created inside it.
     const ManifestActivation visualStyles(AfxGetInstanceHandle(), IDR_CPL_MANIFEST);
@@ -50,7 +107,10 @@ void RunDeviceSettings(HWND hwndCPl)
         theApp.m_byDeviceID[i] = dlg->m_byDeviceID[i];
         theApp.m_byTcp[i] = dlg->m_byTcp[i];
     }
-    if (!theApp.SaveDeviceTable())
+    const bool saved = theApp.SaveDeviceTable();
+    // The message is not the dialog: another open may start while it shows.
+    open.reset();
+    if (!saved)
         ReportSaveFailure(hwndCPl);
 }
 

@@ -11,6 +11,13 @@
 #include "framework/Controls.h"
 #include "settings/DeviceTable.h"
 
+// The open dialog carries this window property, so that a second open of the
+// applet finds it and no other program's window of the same title.
+inline constexpr char kOpenDialogProperty[] = "Kestrune.DeviceSettings.Open";
+
+// The longest name that the settings file's reader returns whole.
+inline constexpr int kDeviceNameLimit = 4095;
+
 class CDeviceSettingsDlg : public CDialog {
 public:
     explicit CDeviceSettingsDlg(CWnd* pParent = nullptr);
@@ -42,6 +49,7 @@ protected:
 
 private:
     void OnSelchangeDeviceNo();
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
     // Stores the controls' values into slot m_nCurDevice of the working copy.
     void CommitShownDevice();
     // Puts slot m_nCurDevice into the controls; the shown slot's transport becomes 1.

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <cstdio>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace {
@@ -136,6 +137,18 @@ void TypeProtect(HWND dlg, const char* digits)
     ASSERT_TRUE(IsChild(control, GetFocus())) << "the dialog could not take the focus";
     for (const char* p = digits; *p; ++p)
         SendMessageA(GetFocus(), WM_CHAR, static_cast<unsigned char>(*p), 1);
+}
+
+void PutOnClipboard(HWND owner, const std::wstring& text)
+{
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(GlobalLock(data), text.c_str(), bytes);
+    GlobalUnlock(data);
+    EXPECT_NE(SetClipboardData(CF_UNICODETEXT, data), nullptr);
+    CloseClipboard();
 }
 
 std::vector<std::string> Slot(int slot)
@@ -369,6 +382,113 @@ TEST_F(DeviceDialog, FailedSaveIsReportedOnceAndTheEditsAreKept)
     });
     DoubleClick();
     EXPECT_EQ(Stored("Device Name", 0), "Kept");
+}
+
+BOOL CALLBACK FindShownBalloon(HWND hWnd, LPARAM found)
+{
+    if (ClassName(hWnd) == "tooltips_class32" && IsWindowVisible(hWnd))
+        *reinterpret_cast<bool*>(found) = true;
+    return TRUE;
+}
+
+// The name field holds only what the file can: a paste with any character
+// outside the code page is refused whole, a typed one is dropped, a balloon
+// says why, and the field always shows what OK stores.
+TEST_F(DeviceDialog, NameFieldTakesOnlyWhatTheFileCanHold)
+{
+    Init(kStored);
+    const std::wstring plain = L"Caf\u00E9 \u00DCber";
+    const struct {
+        bool paste;                 // else typed at the end
+        std::wstring input, shown;
+        bool refused;
+    } steps[] = {
+        {true, std::wstring(4100, L'n'), std::wstring(4095, L'n'), false},
+        {true, L"\u65E5\u672C Studio \u2713", std::wstring(4095, L'n'), true},
+        {true, plain + L"\r\nSecond line", plain, false},
+        {false, L"\u65E5", plain, true},
+        {false, L"\u0101", plain, true},   // best fit would store 'a'
+        {false, L"\n", plain, true},       // Ctrl+Enter
+        {false, L"!", plain + L"!", false},
+    };
+    host.Then([&](HWND dlg) {
+        HWND edit = GetDlgItem(dlg, kDeviceName);
+        SetFocus(edit);
+        for (const auto& step : steps) {
+            if (step.paste) {
+                PutOnClipboard(dlg, step.input);
+                SendMessageW(edit, EM_SETSEL, 0, -1);
+                SendMessageW(edit, WM_CHAR, 0x16, 1);   // Ctrl+V
+            } else {
+                SendMessageW(edit, EM_SETSEL, 0x7FFF, 0x7FFF);
+                SendMessageW(edit, WM_CHAR, step.input[0], 1);
+            }
+            std::wstring shown(5000, L'\0');
+            shown.resize(static_cast<size_t>(GetWindowTextW(edit, shown.data(), static_cast<int>(shown.size()))));
+            EXPECT_TRUE(shown == step.shown) << "after U+" << std::hex << static_cast<unsigned>(step.input[0])
+                                             << " the field shows " << std::dec << shown.size() << " characters: "
+                                             << ::testing::PrintToString(shown.substr(0, 24));
+            bool balloon = false;
+            EnumThreadWindows(GetCurrentThreadId(), FindShownBalloon, reinterpret_cast<LPARAM>(&balloon));
+            EXPECT_EQ(balloon, step.refused) << std::hex << static_cast<unsigned>(step.input[0]);
+        }
+        PostCommand(dlg, IDOK);
+    });
+    DoubleClick();
+    EXPECT_EQ(Stored("Device Name", 0), "Caf\xE9 \xDC" "ber!");
+}
+
+// A second process opens the applet while this one's dialog is open: it
+// shows no dialog of its own and brings this one to the front, past another
+// program's window of the same title.
+TEST_F(DeviceDialog, SecondOpenBringsTheOpenDialogToTheFront)
+{
+    Init(kStored);
+    HWND lookalike = CreateWindowExA(0, "#32770", kCaption, WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 200, 100,
+                                     nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(lookalike, nullptr);
+    DWORD secondHost = STILL_ACTIVE;
+    host.Then([&](HWND) {
+        SetForegroundWindow(lookalike);
+        ASSERT_EQ(GetForegroundWindow(), lookalike);
+        char exe[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, exe, MAX_PATH);
+        std::string command = std::string("\"") + exe + "\" --gtest_also_run_disabled_tests --gtest_filter=SecondHost.*";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                   &process));
+        // Only sent messages are taken meanwhile: the script's own wait for the next idle.
+        while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 60000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+            MSG msg;
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+        if (GetExitCodeProcess(process.hProcess, &secondHost) && secondHost == STILL_ACTIVE)
+            TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    });
+    host.Then([&](HWND dlg) {
+        EXPECT_TRUE(IsWindowVisible(dlg));
+        EXPECT_EQ(GetForegroundWindow(), dlg);
+        PostCommand(dlg, IDCANCEL);
+    });
+    DoubleClick();
+    DestroyWindow(lookalike);
+    EXPECT_EQ(secondHost, 0u) << "the second host's own test failed";
+}
+
+// The second host of the test above, run in a process of its own.
+TEST(SecondHost, DISABLED_DoubleClickOpensNoSecondDialog)
+{
+    LoadedApplet applet;
+    ScriptedHost host;   // ends any dialog that opens, as a problem
+    ASSERT_TRUE(applet.Loaded());
+    ASSERT_EQ(applet.Call(CPL_INIT), 1);
+    EXPECT_EQ(applet.Call(CPL_DBLCLK, 0, 0, host.Window()), 0);
+    EXPECT_EQ(host.Problem(), "");
+    applet.Call(CPL_EXIT);
 }
 
 // The same template run by the platform alone, without the applet's code.

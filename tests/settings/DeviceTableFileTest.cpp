@@ -1,12 +1,18 @@
 #include "applet/AppletApp.h"
+#include "platform/AnsiText.h"
+#include "settings/DeviceTableFile.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -17,6 +23,15 @@ protected:
     void WriteRaw(const char* section, int entry, const char* value)
     {
         WritePrivateProfileStringA(section, std::to_string(entry).c_str(), value, file.c_str());
+    }
+
+    // A slot's value as the platform's reader returns it.
+    std::string Value(const char* section, int entry) const
+    {
+        std::vector<char> text(4096);
+        GetPrivateProfileStringA(section, std::to_string(entry).c_str(), "<absent>", text.data(),
+                                 static_cast<DWORD>(text.size()), file.c_str());
+        return text.data();
     }
 
     TempFolder folder;
@@ -39,6 +54,18 @@ std::string ExpectedFileText(const CAppletApp& app)
     section("Device ID", [&](int i) { return std::to_string(app.m_byDeviceID[i]); });
     section("Tcp", [&](int i) { return std::to_string(app.m_byTcp[i]); });
     return text;
+}
+
+// The names of the files in a folder.
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    for (HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &found); search != INVALID_HANDLE_VALUE;
+         search = FindNextFileA(search, &found) ? search : (FindClose(search), INVALID_HANDLE_VALUE))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    return names;
 }
 
 std::string WithoutCarriageReturns(std::string text)
@@ -173,7 +200,9 @@ TEST_F(DeviceTableFile, SaveReportsAFileThatCannotBeWritten)
 // make: each is timed against the same calls made directly, on a file of its
 // own. The best of three alternating rounds counts, so that a busy machine
 // slows both sides alike; each round writes new values, as an unchanged value
-// may not be written at all.
+// may not be written at all. Both files are dated minutes back before the
+// reads: a reader re-reads a file on every call while its last write is a
+// moment old, and the two files' ages would differ.
 TEST_F(DeviceTableFile, CostsNoMoreThanTheRawProfileCalls)
 {
     using Clock = std::chrono::steady_clock;
@@ -210,6 +239,14 @@ TEST_F(DeviceTableFile, CostsNoMoreThanTheRawProfileCalls)
         save = std::min(save, timed([&] { EXPECT_TRUE(app.SaveDeviceTable()); }));
         ASSERT_EQ(ReadFileText(file), ReadFileText(rawFile));
 
+        FILETIME minutesAgo;
+        GetSystemTimeAsFileTime(&minutesAgo);
+        minutesAgo.dwHighDateTime -= 1;   // 2^32 units of 100 ns: about seven minutes
+        for (const char* settled : {raw, file.c_str()}) {
+            const HANDLE handle = CreateFileA(settled, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_TRUE(SetFileTime(handle, nullptr, nullptr, &minutesAgo));
+            CloseHandle(handle);
+        }
         rawReads = std::min(rawReads, timed([&] {
             for (int i = 0; i < kDeviceCount; ++i) {
                 char entry[8], buffer[4096];
@@ -229,4 +266,117 @@ TEST_F(DeviceTableFile, CostsNoMoreThanTheRawProfileCalls)
     // Generous: a real overhead would be many times this.
     EXPECT_LT(load, rawReads * 1.5 + 0.1);
     EXPECT_LT(save, rawWrites * 1.5 + 0.1);
+}
+
+// 100 slots change from "Old n" to "New n" while another thread reads the
+// section again and again, as the driver may: each read gives one whole
+// table, never a mix and never a missing file.
+TEST_F(DeviceTableFile, ReaderSeesTheOldOrTheNewTableWhole)
+{
+    app.LoadDeviceTable();
+    for (int i = 0; i < 100; ++i)
+        app.m_strDeviceName[i].Format("Old %d", i);
+    ASSERT_TRUE(app.SaveDeviceTable());
+    for (int i = 0; i < 100; ++i)
+        app.m_strDeviceName[i].Format("New %d", i);
+
+    std::atomic<bool> saving{true};
+    int reads[3] = {};   // whole old, whole new, anything else
+    std::thread reader([&] {
+        std::vector<char> buffer(1 << 16);
+        while (saving) {
+            GetPrivateProfileSectionA("Device Name", buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+            int olds = 0, news = 0;
+            for (const char* p = buffer.data(); *p; p += std::strlen(p) + 1) {
+                olds += std::strstr(p, "=Old ") != nullptr;
+                news += std::strstr(p, "=New ") != nullptr;
+            }
+            ++reads[olds == 100 && news == 0 ? 0 : news == 100 && olds == 0 ? 1 : 2];
+        }
+    });
+    EXPECT_TRUE(app.SaveDeviceTable());
+    saving = false;
+    reader.join();
+    std::printf("[ reads  ] during the save: %d old, %d new, %d mixed or incomplete\n", reads[0], reads[1], reads[2]);
+    EXPECT_GT(reads[0], 0) << "the reader ran during the save";
+    EXPECT_EQ(reads[2], 0);
+    EXPECT_EQ(Value("Device Name", 99), "New 99");
+}
+
+// A save leaves the file alone in its folder. Where no copy can be made
+// beside it (Wine enforces no folder's access rules, so another program holds
+// the copy's name open without delete sharing), the save writes the file
+// itself, foreign entries kept; the next save removes the copy left behind.
+TEST_F(DeviceTableFile, SaveLeavesOnlyTheFileAndWritesInPlaceWithoutRoomForACopy)
+{
+    WriteFileText(file, "[Driver]\r\nPort=5004\r\n");
+    app.LoadDeviceTable();
+    ASSERT_TRUE(app.SaveDeviceTable());
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"orvexd.ini"});
+
+    const std::string copy = file + kSaveCopySuffix;
+    const HANDLE holder = CreateFileA(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      CREATE_NEW, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    app.m_strDeviceName[0] = "In place";
+    EXPECT_TRUE(app.SaveDeviceTable());
+    EXPECT_EQ(Value("Device Name", 0), "In place");
+    EXPECT_EQ(Value("Driver", 0), "<absent>");
+    char port[8] = {};
+    GetPrivateProfileStringA("Driver", "Port", "", port, sizeof port, file.c_str());
+    EXPECT_STREQ(port, "5004");
+
+    const char* half = "[Device Name]\r\n1=Half\r\n";   // as a save cut short
+    DWORD written = 0;
+    WriteFile(holder, half, static_cast<DWORD>(std::strlen(half)), &written, nullptr);
+    CloseHandle(holder);
+    ASSERT_TRUE(app.SaveDeviceTable());
+    EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"orvexd.ini"});
+    EXPECT_EQ(Value("Device Name", 1), "ZONE2");
+}
+
+// What the dialog shows is what a new load reads: the file's line holds the
+// name as before, or in double quotes where the reader would change it.
+TEST_F(DeviceTableFile, NamesReadBackAsTyped)
+{
+    const std::string longest(4095, 'n');
+    const std::string plain = "Caf\xE9 \xDC" "ber; a=b [x]\ttab";
+    const struct {
+        std::string typed, line, readBack;
+    } cases[] = {
+        {"  Lead and trail  ", "\"  Lead and trail  \"", "  Lead and trail  "},
+        {"Tab at the end\t", "\"Tab at the end\t\"", "Tab at the end\t"},
+        {"\"Quoted\"", "\"\"Quoted\"\"", "\"Quoted\""},
+        {"'Single'", "\"'Single'\"", "'Single'"},
+        {"'Mixed\"", "'Mixed\"", "'Mixed\""},   // as before, byte for byte
+        {plain, plain, plain},
+        {longest, longest, longest},
+        {"First line\r\nSecond", "First line", "First line"},
+    };
+    app.LoadDeviceTable();
+    for (size_t i = 0; i < std::size(cases); ++i)
+        app.m_strDeviceName[i] = cases[i].typed.c_str();
+    ASSERT_TRUE(app.SaveDeviceTable());
+
+    const std::string text = ReadFileText(file);
+    CAppletApp reloaded;
+    reloaded.SetProfileName(file.c_str());
+    reloaded.LoadDeviceTable();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].typed.substr(0, 24));
+        EXPECT_NE(text.find("\n" + std::to_string(i) + "=" + cases[i].line + "\r\n"), std::string::npos);
+        EXPECT_EQ(std::string(reloaded.m_strDeviceName[i]), cases[i].readBack);
+    }
+}
+
+// Text fits when it makes the round trip through the ANSI code page unchanged.
+TEST(AnsiText, FitsOnlyWhatTheCodePageHolds)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "the cases are for code page 1252";
+    for (const wchar_t* fits : {L"", L"Caf\u00E9 \u00DCber \u20AC"})
+        EXPECT_TRUE(FitsAnsiCodePage(fits));
+    // CJK, a check mark, a-macron (best fit: 'a'), a surrogate pair, half of one
+    for (const wchar_t* unfit : {L"\u65E5\u672C", L"\u2713", L"\u0101", L"\U0001F600", L"\xD83D"})
+        EXPECT_FALSE(FitsAnsiCodePage(unfit)) << static_cast<unsigned>(unfit[0]);
 }

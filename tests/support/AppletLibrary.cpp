@@ -56,7 +56,7 @@ ImageHeaders ReadImageHeaders(const void* image)
 
 bool IsWindowsOwnLibrary(const std::string& name)
 {
-    static const char* const kOwn[] = {"comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
+    static const char* const kOwn[] = {"advapi32.dll", "comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
                                        "shell32.dll", "user32.dll", "ole32.dll", "oleaut32.dll"};
     return std::find(std::begin(kOwn), std::end(kOwn), name) != std::end(kOwn);
 }
