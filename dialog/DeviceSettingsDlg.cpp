@@ -73,7 +73,7 @@ void ShowRefusal(HWND hWnd)
 {
     wchar_t title[128] = {};
     wchar_t text[512] = {};
-    const HINSTANCE resources = AfxGetInstanceHandle();
+    const HINSTANCE resources = AfxGetResourceHandle();
     LoadStringW(resources, IDS_NAME_CHAR_TITLE, title, static_cast<int>(std::size(title)));
     LoadStringW(resources, IDS_NAME_CHAR_TEXT, text, static_cast<int>(std::size(text)));
     EDITBALLOONTIP balloon{sizeof balloon, title, text, TTI_WARNING};
