@@ -423,8 +423,7 @@ TEST_F(DeviceDialog, NameFieldTakesOnlyWhatTheFileCanHold)
                 SendMessageW(edit, EM_SETSEL, 0x7FFF, 0x7FFF);
                 SendMessageW(edit, WM_CHAR, step.input[0], 1);
             }
-            std::wstring shown(5000, L'\0');
-            shown.resize(static_cast<size_t>(GetWindowTextW(edit, shown.data(), static_cast<int>(shown.size()))));
+            const std::wstring shown = WindowTextW(edit);
             EXPECT_TRUE(shown == step.shown) << "after U+" << std::hex << static_cast<unsigned>(step.input[0])
                                              << " the field shows " << std::dec << shown.size() << " characters: "
                                              << ::testing::PrintToString(shown.substr(0, 24));

@@ -8,6 +8,7 @@
 #include "tests/support/AccessibleClient.h"
 #include "tests/support/HostedApplet.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WindowText.h"
 
 #include <gtest/gtest.h>
 
@@ -53,13 +54,6 @@ const Language kLanguages[] = {
      L"設定を保存できませんでした。", L"プロテクト番号 バイト 1/6", L"表示ソース"},
 };
 
-std::wstring TextW(HWND hWnd)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(hWnd, text, 512);
-    return text;
-}
-
 std::wstring Widen(const std::string& text)
 {
     std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0)), L'\0');
@@ -78,7 +72,7 @@ std::string InCodePage(const std::wstring& text, UINT codePage)
 // font with the flags the control draws with; empty when it fits.
 std::string Overflow(HWND control)
 {
-    const std::wstring text = TextW(control);
+    const std::wstring text = WindowTextW(control);
     RECT client{};
     GetClientRect(control, &client);
     const LONG style = GetWindowLongA(control, GWL_STYLE);
@@ -134,19 +128,19 @@ TEST_F(Languages, DialogShowsTheLanguageAndEveryTextFitsItsControl)
 {
     ASSERT_EQ(applet.Call(CPL_INIT), 1);
     host.Then([&](HWND dlg) {
-        EXPECT_EQ(TextW(dlg), lang->caption);
-        EXPECT_EQ(TextW(GetDlgItem(dlg, IDOK)), L"OK");
-        EXPECT_EQ(TextW(GetDlgItem(dlg, IDCANCEL)), lang->cancel);
-        EXPECT_EQ(TextW(GetDlgItem(dlg, IDC_TCP_KEEPALIVE)), L"TCP-KEEPALIVE");
+        EXPECT_EQ(WindowTextW(dlg), lang->caption);
+        EXPECT_EQ(WindowTextW(GetDlgItem(dlg, IDOK)), L"OK");
+        EXPECT_EQ(WindowTextW(GetDlgItem(dlg, IDCANCEL)), lang->cancel);
+        EXPECT_EQ(WindowTextW(GetDlgItem(dlg, IDC_TCP_KEEPALIVE)), L"TCP-KEEPALIVE");
         size_t n = 0;
         for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            if (!IsWindowVisible(child) || TextW(child).empty()
+            if (!IsWindowVisible(child) || WindowTextW(child).empty()
                 || (ClassName(child) != "Static" && ClassName(child) != "Button"))
                 continue;
             if (ClassName(child) == "Static") {
                 ASSERT_LT(n, std::size(lang->statics));
                 if (lang->statics[n]) {
-                    EXPECT_EQ(TextW(child), lang->statics[n]) << "static " << n;
+                    EXPECT_EQ(WindowTextW(child), lang->statics[n]) << "static " << n;
                 }
                 ++n;
             }
@@ -174,11 +168,11 @@ TEST_F(Languages, FailedSaveMessageAndFieldNamesAreInTheLanguage)
         PostCommand(dlg, IDOK);
     });
     host.Then([&](HWND box) {
-        EXPECT_EQ(TextW(box), lang->caption);
+        EXPECT_EQ(WindowTextW(box), lang->caption);
         std::wstring text;
         for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
             if (ClassName(child) == "Static")
-                text += TextW(child);
+                text += WindowTextW(child);
         EXPECT_EQ(text.find(lang->saveFailed), 0u) << InCodePage(text, CP_UTF8);
         EXPECT_NE(text.find(Widen(file)), std::wstring::npos) << InCodePage(text, CP_UTF8);
         PostCommand(box, IDOK);
@@ -199,7 +193,7 @@ TEST_F(Languages, NameInTheCodePageSurvivesOkAndANewLoad)
         SendMessageA(edit, EM_SETSEL, 0, -1);
         for (const wchar_t* p = lang->name; *p; ++p)
             SendMessageW(edit, WM_CHAR, *p, 1);
-        EXPECT_EQ(TextW(edit), lang->name);
+        EXPECT_EQ(WindowTextW(edit), lang->name);
         PostCommand(dlg, IDOK);
     });
     DoubleClick();
@@ -209,7 +203,7 @@ TEST_F(Languages, NameInTheCodePageSurvivesOkAndANewLoad)
 
     ASSERT_EQ(applet.Call(CPL_INIT), 1);
     host.Then([&](HWND dlg) {
-        EXPECT_EQ(TextW(GetDlgItem(dlg, IDC_DEVICE_NAME)), lang->name);
+        EXPECT_EQ(WindowTextW(GetDlgItem(dlg, IDC_DEVICE_NAME)), lang->name);
         PostCommand(dlg, IDCANCEL);
     });
     DoubleClick();
