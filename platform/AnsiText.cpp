@@ -1,7 +1,7 @@
 #include "platform/AnsiText.h"
 
 #include <cwchar>
-#include <vector>
+#include <string>
 
 bool FitsAnsiCodePage(const wchar_t* text, int length)
 {
@@ -12,25 +12,18 @@ bool FitsAnsiCodePage(const wchar_t* text, int length)
     if (length == 0)
         return true;
 
-    // UTF-8 and UTF-7 take neither the flag nor the default-character question.
-    const UINT codePage = GetACP();
-    const bool utf = codePage == CP_UTF8 || codePage == CP_UTF7;
-    BOOL usedDefault = FALSE;
-    const DWORD flags = utf ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL* usedDefaultOut = utf ? nullptr : &usedDefault;
-
-    const int bytes = WideCharToMultiByte(CP_ACP, flags, text, length, nullptr, 0, nullptr, usedDefaultOut);
-    if (bytes <= 0 || usedDefault)
+    // The round trip alone decides: a character without a place in the code
+    // page comes back as the default character, one given a best fit as its
+    // stand-in.
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
         return false;
-    std::vector<char> ansi(static_cast<size_t>(bytes));
-    WideCharToMultiByte(CP_ACP, flags, text, length, ansi.data(), bytes, nullptr, usedDefaultOut);
-    if (usedDefault)
-        return false;
-
+    std::string ansi(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, length, ansi.data(), bytes, nullptr, nullptr);
     const int units = MultiByteToWideChar(CP_ACP, 0, ansi.data(), bytes, nullptr, 0);
     if (units != length)
         return false;
-    std::vector<wchar_t> back(static_cast<size_t>(units));
+    std::wstring back(static_cast<size_t>(units), L'\0');
     MultiByteToWideChar(CP_ACP, 0, ansi.data(), bytes, back.data(), units);
     return std::wmemcmp(back.data(), text, static_cast<size_t>(length)) == 0;
 }

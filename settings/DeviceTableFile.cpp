@@ -3,6 +3,7 @@
 
 #include "settings/DeviceTableFile.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -138,13 +139,7 @@ bool WriteByReplacing(LPCSTR pszFile, const DeviceTableArrays& table)
 
 CString NameForFile(const CString& name)
 {
-    int length = name.GetLength();
-    for (int i = 0; i < length; ++i) {
-        if (name.GetAt(i) == '\r' || name.GetAt(i) == '\n') {
-            length = i;
-            break;
-        }
-    }
+    const int length = static_cast<int>(std::strcspn(name, "\r\n"));
     const CString line = name.Left(length);
     if (length == 0)
         return line;

@@ -1,6 +1,7 @@
 #include "applet/AppletApp.h"
 #include "platform/AnsiText.h"
 #include "settings/DeviceTableFile.h"
+#include "tests/support/SettingsFolderGuard.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -23,15 +24,6 @@ protected:
     void WriteRaw(const char* section, int entry, const char* value)
     {
         WritePrivateProfileStringA(section, std::to_string(entry).c_str(), value, file.c_str());
-    }
-
-    // A slot's value as the platform's reader returns it.
-    std::string Value(const char* section, int entry) const
-    {
-        std::vector<char> text(4096);
-        GetPrivateProfileStringA(section, std::to_string(entry).c_str(), "<absent>", text.data(),
-                                 static_cast<DWORD>(text.size()), file.c_str());
-        return text.data();
     }
 
     TempFolder folder;
@@ -300,7 +292,7 @@ TEST_F(DeviceTableFile, ReaderSeesTheOldOrTheNewTableWhole)
     std::printf("[ reads  ] during the save: %d old, %d new, %d mixed or incomplete\n", reads[0], reads[1], reads[2]);
     EXPECT_GT(reads[0], 0) << "the reader ran during the save";
     EXPECT_EQ(reads[2], 0);
-    EXPECT_EQ(Value("Device Name", 99), "New 99");
+    EXPECT_EQ(Stored("Device Name", 99, file), "New 99");
 }
 
 // A save leaves the file alone in its folder. Where no copy can be made
@@ -320,8 +312,8 @@ TEST_F(DeviceTableFile, SaveLeavesOnlyTheFileAndWritesInPlaceWithoutRoomForACopy
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     app.m_strDeviceName[0] = "In place";
     EXPECT_TRUE(app.SaveDeviceTable());
-    EXPECT_EQ(Value("Device Name", 0), "In place");
-    EXPECT_EQ(Value("Driver", 0), "<absent>");
+    EXPECT_EQ(Stored("Device Name", 0, file), "In place");
+    EXPECT_EQ(Stored("Driver", 0, file), "<absent>");
     char port[8] = {};
     GetPrivateProfileStringA("Driver", "Port", "", port, sizeof port, file.c_str());
     EXPECT_STREQ(port, "5004");
@@ -332,7 +324,7 @@ TEST_F(DeviceTableFile, SaveLeavesOnlyTheFileAndWritesInPlaceWithoutRoomForACopy
     CloseHandle(holder);
     ASSERT_TRUE(app.SaveDeviceTable());
     EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"orvexd.ini"});
-    EXPECT_EQ(Value("Device Name", 1), "ZONE2");
+    EXPECT_EQ(Stored("Device Name", 1, file), "ZONE2");
 }
 
 // What the dialog shows is what a new load reads: the file's line holds the

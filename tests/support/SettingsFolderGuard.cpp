@@ -40,10 +40,9 @@ SettingsFolderGuard::~SettingsFolderGuard()
         MoveFileA(m_backup.c_str(), VendorFolder().c_str());
 }
 
-std::string Stored(const char* section, int slot)
+std::string Stored(const char* section, int slot, const std::string& file)
 {
     char value[4096] = {};
-    GetPrivateProfileStringA(section, std::to_string(slot).c_str(), "<absent>", value, sizeof value,
-                             SettingsFolderGuard::SettingsFile().c_str());
+    GetPrivateProfileStringA(section, std::to_string(slot).c_str(), "<absent>", value, sizeof value, file.c_str());
     return value;
 }

@@ -23,6 +23,6 @@ private:
     bool m_ready = false;
 };
 
-// A slot's value in the settings file as the platform's reader sees it, or
-// "<absent>".
-std::string Stored(const char* section, int slot);
+// A slot's value in the settings file (or in file) as the platform's reader
+// sees it, or "<absent>".
+std::string Stored(const char* section, int slot, const std::string& file = SettingsFolderGuard::SettingsFile());
