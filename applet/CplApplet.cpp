@@ -7,22 +7,44 @@
 
 #include <cpl.h>
 
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <string>
 
 CAppletApp theApp;
 
 namespace {
 
 // The driver keeps reading the old file, so the user must learn that OK did
-// not take effect; the live table keeps the edits for another try.
-void ReportSaveFailure(HWND hwndCPl)
+// not take effect, and why (a full disk, another user's save that would not
+// end, a file the user may not write); the live table keeps the edits for
+// another try.
+void ReportSaveFailure(HWND hwndCPl, DWORD error)
 {
-    CString format, caption, text;
-    format.LoadString(IDS_SAVE_FAILED);
-    caption.LoadString(IDS_APPLET_NAME);
-    text.Format(format, theApp.m_pszProfileName ? theApp.m_pszProfileName : "");
-    ::MessageBoxA(hwndCPl, text, caption, MB_ICONEXCLAMATION | MB_OK);
+    auto resourceText = [](UINT id) {
+        const wchar_t* text = nullptr;
+        const int length = LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
+        return std::wstring(text, length > 0 ? length : 0);
+    };
+    const char* file = theApp.m_pszProfileName ? theApp.m_pszProfileName : "";
+    const int length = static_cast<int>(std::strlen(file));
+    std::wstring path(MultiByteToWideChar(CP_ACP, 0, file, length, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, file, length, path.data(), static_cast<int>(path.size()));
+
+    std::wstring text = resourceText(IDS_SAVE_FAILED);
+    if (const size_t at = text.find(L"%s"); at != std::wstring::npos)
+        text.replace(at, 2, path);
+    // The system's own words, in the language it shows.
+    wchar_t* reason = nullptr;
+    if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<LPWSTR>(&reason), 0, nullptr)) {
+        std::wstring line = reason;
+        line.erase(line.find_last_not_of(L" \r\n") + 1);
+        text += L"\n\n" + line;
+        LocalFree(reason);
+    }
+    ::MessageBoxW(hwndCPl, text.c_str(), resourceText(IDS_APPLET_NAME).c_str(), MB_ICONEXCLAMATION | MB_OK);
 }
 
 // Named in the session's namespace: one dialog per Windows session, whichever
@@ -107,11 +129,11 @@ void RunDeviceSettings(HWND hwndCPl)
         theApp.m_byDeviceID[i] = dlg->m_byDeviceID[i];
         theApp.m_byTcp[i] = dlg->m_byTcp[i];
     }
-    const bool saved = theApp.SaveDeviceTable();
+    const ReplaceResult saved = theApp.SaveDeviceTable();
     // The message is not the dialog: another open may start while it shows.
     open.reset();
     if (!saved)
-        ReportSaveFailure(hwndCPl);
+        ReportSaveFailure(hwndCPl, saved.error);
 }
 
 } // namespace

@@ -370,6 +370,10 @@ TEST_F(DeviceDialog, FailedSaveIsReportedOnceAndTheEditsAreKept)
         }
         EXPECT_NE(text.find("could not be saved"), std::string::npos) << text;
         EXPECT_NE(text.find(file), std::string::npos) << text;
+        char reason[512] = {};   // the system's words for the cause close the message
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_ACCESS_DENIED, 0,
+                       reason, sizeof reason, nullptr);
+        EXPECT_EQ(text.substr(text.size() - std::strcspn(reason, "\r\n")), std::string(reason, std::strcspn(reason, "\r\n")));
         EXPECT_TRUE(exclamation);
         PostCommand(box, IDOK);
     });
