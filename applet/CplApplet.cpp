@@ -61,49 +61,89 @@ BOOL CALLBACK FindOpenDialog(HWND hWnd, LPARAM lParam)
 
 // The user, who just started this process, keeps the foreground right that
 // it hands on here. The window belongs to another thread, so nothing waits on it.
-void BringOpenDialogToFront()
+bool BringOpenDialogToFront()
 {
     HWND dialog = nullptr;
     EnumWindows(&FindOpenDialog, reinterpret_cast<LPARAM>(&dialog));
     if (!dialog)
-        return;   // still being made, or already closing
+        return false;   // still being made, saving, or closing
     if (HWND owner = GetAncestor(dialog, GA_ROOTOWNER); owner && IsIconic(owner))
         ShowWindowAsync(owner, SW_RESTORE);
     if (IsIconic(dialog))
         ShowWindowAsync(dialog, SW_RESTORE);
     // A message box of the dialog's comes first.
     SetForegroundWindow(GetLastActivePopup(dialog));
+    return true;
 }
 
+// Held by the opener from before its dialog shows until its save has ended.
+// A later open brings that dialog forward or, when there is none to find
+// (still being made, saving, closing, or its window mark could not be set),
+// waits for its turn and then opens one itself.
 class DialogOpenMark {
 public:
-    DialogOpenMark() : m_handle(CreateMutexA(nullptr, FALSE, kDialogOpenObject))
+    DialogOpenMark() : m_handle(CreateMutexA(nullptr, TRUE, kDialogOpenObject))
     {
-        m_first = !m_handle || GetLastError() != ERROR_ALREADY_EXISTS;
+        m_held = !m_handle || GetLastError() != ERROR_ALREADY_EXISTS;
     }
     ~DialogOpenMark()
     {
+        if (m_handle && m_held)
+            ReleaseMutex(m_handle);
         if (m_handle)
             CloseHandle(m_handle);
     }
     DialogOpenMark(const DialogOpenMark&) = delete;
     DialogOpenMark& operator=(const DialogOpenMark&) = delete;
 
-    // Without the object (no namespace, no memory) a dialog still opens.
-    bool First() const { return m_first; }
+    // True when this open may show the dialog: without the object (no
+    // namespace, no memory) a dialog still opens.
+    bool Held() const { return m_held; }
+
+    // Until the open dialog is found, or the mark is let go. A save waits up to
+    // 20 s for its turn: past this bound the holder is taken to be a dialog that
+    // cannot be found, and this open shows one too (the saves still take turns).
+    // Messages sent to this thread are answered meanwhile. True when the turn
+    // came after another opener's.
+    bool WaitForTurnOrDialog()
+    {
+        const bool first = m_held;
+        const ULONGLONG deadline = GetTickCount64() + 30000;
+        while (!m_held && !BringOpenDialogToFront()) {
+            switch (MsgWaitForMultipleObjects(1, &m_handle, FALSE, 50, QS_SENDMESSAGE)) {
+            case WAIT_OBJECT_0:
+            case WAIT_ABANDONED_0:   // its opener ended during a save
+                m_held = true;
+                break;
+            case WAIT_OBJECT_0 + 1: {
+                MSG msg;
+                PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+                break;
+            }
+            default:
+                if (GetTickCount64() >= deadline) {
+                    CloseHandle(m_handle);
+                    m_handle = nullptr;
+                    m_held = true;
+                }
+            }
+        }
+        return m_held && !first;
+    }
 
 private:
     HANDLE m_handle;
-    bool m_first;
+    bool m_held;
 };
 
 void RunDeviceSettings(HWND hwndCPl)
 {
     std::optional<DialogOpenMark> open(std::in_place);
-    if (!open->First()) {
-        BringOpenDialogToFront();
-        return;
-    }
+    // The other opener has just saved: the table read at CPL_INIT is old.
+    if (open->WaitForTurnOrDialog())
+        theApp.LoadDeviceTable();
+    if (!open->Held())
+        return;   // the open dialog was brought forward
 
     // Visual styles whatever the host: most hosts (rundll32 among them) do not
     // activate the applet's manifest. Everything shown below is created inside it.
