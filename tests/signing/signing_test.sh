@@ -74,9 +74,12 @@ contents() {
         printf "$work/$2/setup/%s\n" Kestrune.cpl Kestrune_1.cpl
         unpack_setup "$setup" "$work/$2/setup" >/dev/null || true
     else
-        printf "$WINEPREFIX/drive_c/$2/%s\n" Uninstall.exe Kestrune.cpl
+        printf "$work/$2/setup/%s\n" Uninstall.exe Kestrune.cpl
         "$(program_loader "$setup")" "$setup" /S "/D=C:\\$2" </dev/null >>"$work/wine.log" 2>&1 || true
         wineserver -w
+        # The next install moves them into its own folder.
+        mkdir -p "$work/$2/setup"
+        for f in Uninstall.exe Kestrune.cpl; do cp "$WINEPREFIX/drive_c/$2/$f" "$work/$2/setup/" || true; done
     fi
     for arch in x86 x64; do
         unpack_msi "$1/Kestrune-$KESTRUNE_VERSION-$arch.msi" "$work/$2/$arch" || true
