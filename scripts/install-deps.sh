@@ -76,9 +76,10 @@ if [ -n "$need32" ]; then
     # twin. Where the archive's i386 lists lag behind its amd64 ones (the
     # security updates' i386 list missing, say), apt refuses; the release's
     # own versions, which both architectures' lists hold, can still match
-    # (-t), as long as no newer amd64 twin is installed yet. The next
-    # `apt-get upgrade` lifts both together. Failing that, all but Wine's
-    # 32-bit part, and the tests run as on a machine without 32-bit programs.
+    # (-t), as long as no newer amd64 twin is installed yet: -t downgrades
+    # nothing. The next `apt-get upgrade` lifts both together. Failing that,
+    # all but Wine's 32-bit part, and the tests run as on a machine without
+    # 32-bit programs; the next run tries again.
     release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
     apt_install $need $need32 ||
         { refusal="apt: $apt_error"; [ -n "$release" ] && apt_install -t "$release" $need $need32; } ||
