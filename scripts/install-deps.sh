@@ -4,7 +4,7 @@
 # kernel runs no 32-bit programs (or KESTRUNE_NO_WIN32 is set), and where apt
 # cannot supply it the rest is installed and build/wine32-refused says why,
 # for the test run's summary. Every other package must be there at the end.
-# Usage: install-deps.sh [--ui]   (--ui adds what an X display needs)
+# Usage: install-deps.sh   (the X display's tools, Xvfb and xdotool, are always among them)
 set -eu
 scripts="$(cd "$(dirname "$0")" && pwd)"
 refused="$scripts/../build/wine32-refused"
