@@ -38,7 +38,7 @@ void CAppletApp::LoadDeviceTable()
     ReadDeviceTable(m_pszProfileName, TableOf(*this));
 }
 
-bool CAppletApp::SaveDeviceTable()
+ReplaceResult CAppletApp::SaveDeviceTable()
 {
     return WriteDeviceTable(m_pszProfileName, TableOf(*this));
 }

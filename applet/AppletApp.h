@@ -3,6 +3,7 @@
 // parallel arrays indexed by slot, and the path of the settings file.
 
 #include "framework/CWinApp.h"
+#include "platform/ProfileReplace.h"
 #include "settings/DeviceTable.h"
 
 class CAppletApp : public CWinApp {
@@ -19,9 +20,9 @@ public:
     // Reads all 256 slots from the settings file, with the defaults for what
     // it lacks.
     void LoadDeviceTable();
-    // Writes all 256 slots to the settings file; false when any write failed
-    // (every write is still attempted).
-    bool SaveDeviceTable();
+    // Writes all 256 slots to the settings file as a whole; the result says
+    // which step failed and why.
+    ReplaceResult SaveDeviceTable();
 
     CString m_strDeviceName[kDeviceCount];
     DWORD m_dwIPAddress[kDeviceCount] = {};   // first dotted octet in the high byte

@@ -7,22 +7,44 @@
 
 #include <cpl.h>
 
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <string>
 
 CAppletApp theApp;
 
 namespace {
 
 // The driver keeps reading the old file, so the user must learn that OK did
-// not take effect; the live table keeps the edits for another try.
-void ReportSaveFailure(HWND hwndCPl)
+// not take effect, and why (a full disk, another user's save that would not
+// end, a file the user may not write); the live table keeps the edits for
+// another try.
+void ReportSaveFailure(HWND hwndCPl, DWORD error)
 {
-    CString format, caption, text;
-    format.LoadString(IDS_SAVE_FAILED);
-    caption.LoadString(IDS_APPLET_NAME);
-    text.Format(format, theApp.m_pszProfileName ? theApp.m_pszProfileName : "");
-    ::MessageBoxA(hwndCPl, text, caption, MB_ICONEXCLAMATION | MB_OK);
+    auto resourceText = [](UINT id) {
+        const wchar_t* text = nullptr;
+        const int length = LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
+        return std::wstring(text, length > 0 ? length : 0);
+    };
+    const char* file = theApp.m_pszProfileName ? theApp.m_pszProfileName : "";
+    const int length = static_cast<int>(std::strlen(file));
+    std::wstring path(MultiByteToWideChar(CP_ACP, 0, file, length, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, file, length, path.data(), static_cast<int>(path.size()));
+
+    std::wstring text = resourceText(IDS_SAVE_FAILED);
+    if (const size_t at = text.find(L"%s"); at != std::wstring::npos)
+        text.replace(at, 2, path);
+    // The system's own words, in the language it shows.
+    wchar_t* reason = nullptr;
+    if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<LPWSTR>(&reason), 0, nullptr)) {
+        std::wstring line = reason;
+        line.erase(line.find_last_not_of(L" \r\n") + 1);
+        text += L"\n\n" + line;
+        LocalFree(reason);
+    }
+    ::MessageBoxW(hwndCPl, text.c_str(), resourceText(IDS_APPLET_NAME).c_str(), MB_ICONEXCLAMATION | MB_OK);
 }
 
 // Named in the session's namespace: one dialog per Windows session, whichever
@@ -39,49 +61,89 @@ BOOL CALLBACK FindOpenDialog(HWND hWnd, LPARAM lParam)
 
 // The user, who just started this process, keeps the foreground right that
 // it hands on here. The window belongs to another thread, so nothing waits on it.
-void BringOpenDialogToFront()
+bool BringOpenDialogToFront()
 {
     HWND dialog = nullptr;
     EnumWindows(&FindOpenDialog, reinterpret_cast<LPARAM>(&dialog));
     if (!dialog)
-        return;   // still being made, or already closing
+        return false;   // still being made, saving, or closing
     if (HWND owner = GetAncestor(dialog, GA_ROOTOWNER); owner && IsIconic(owner))
         ShowWindowAsync(owner, SW_RESTORE);
     if (IsIconic(dialog))
         ShowWindowAsync(dialog, SW_RESTORE);
     // A message box of the dialog's comes first.
     SetForegroundWindow(GetLastActivePopup(dialog));
+    return true;
 }
 
+// Held by the opener from before its dialog shows until its save has ended.
+// A later open brings that dialog forward or, when there is none to find
+// (still being made, saving, closing, or its window mark could not be set),
+// waits for its turn and then opens one itself.
 class DialogOpenMark {
 public:
-    DialogOpenMark() : m_handle(CreateMutexA(nullptr, FALSE, kDialogOpenObject))
+    DialogOpenMark() : m_handle(CreateMutexA(nullptr, TRUE, kDialogOpenObject))
     {
-        m_first = !m_handle || GetLastError() != ERROR_ALREADY_EXISTS;
+        m_held = !m_handle || GetLastError() != ERROR_ALREADY_EXISTS;
     }
     ~DialogOpenMark()
     {
+        if (m_handle && m_held)
+            ReleaseMutex(m_handle);
         if (m_handle)
             CloseHandle(m_handle);
     }
     DialogOpenMark(const DialogOpenMark&) = delete;
     DialogOpenMark& operator=(const DialogOpenMark&) = delete;
 
-    // Without the object (no namespace, no memory) a dialog still opens.
-    bool First() const { return m_first; }
+    // True when this open may show the dialog: without the object (no
+    // namespace, no memory) a dialog still opens.
+    bool Held() const { return m_held; }
+
+    // Until the open dialog is found, or the mark is let go. A save waits up to
+    // 20 s for its turn: past this bound the holder is taken to be a dialog that
+    // cannot be found, and this open shows one too (the saves still take turns).
+    // Messages sent to this thread are answered meanwhile. True when the turn
+    // came after another opener's.
+    bool WaitForTurnOrDialog()
+    {
+        const bool first = m_held;
+        const ULONGLONG deadline = GetTickCount64() + 30000;
+        while (!m_held && !BringOpenDialogToFront()) {
+            switch (MsgWaitForMultipleObjects(1, &m_handle, FALSE, 50, QS_SENDMESSAGE)) {
+            case WAIT_OBJECT_0:
+            case WAIT_ABANDONED_0:   // its opener ended during a save
+                m_held = true;
+                break;
+            case WAIT_OBJECT_0 + 1: {
+                MSG msg;
+                PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+                break;
+            }
+            default:
+                if (GetTickCount64() >= deadline) {
+                    CloseHandle(m_handle);
+                    m_handle = nullptr;
+                    m_held = true;
+                }
+            }
+        }
+        return m_held && !first;
+    }
 
 private:
     HANDLE m_handle;
-    bool m_first;
+    bool m_held;
 };
 
 void RunDeviceSettings(HWND hwndCPl)
 {
     std::optional<DialogOpenMark> open(std::in_place);
-    if (!open->First()) {
-        BringOpenDialogToFront();
-        return;
-    }
+    // The other opener has just saved: the table read at CPL_INIT is old.
+    if (open->WaitForTurnOrDialog())
+        theApp.LoadDeviceTable();
+    if (!open->Held())
+        return;   // the open dialog was brought forward
 
     // Visual styles whatever the host: most hosts (rundll32 among them) do not
     // activate the applet's manifest. Everything shown below is created inside it.
@@ -107,11 +169,11 @@ void RunDeviceSettings(HWND hwndCPl)
         theApp.m_byDeviceID[i] = dlg->m_byDeviceID[i];
         theApp.m_byTcp[i] = dlg->m_byTcp[i];
     }
-    const bool saved = theApp.SaveDeviceTable();
+    const ReplaceResult saved = theApp.SaveDeviceTable();
     // The message is not the dialog: another open may start while it shows.
     open.reset();
     if (!saved)
-        ReportSaveFailure(hwndCPl);
+        ReportSaveFailure(hwndCPl, saved.error);
 }
 
 } // namespace

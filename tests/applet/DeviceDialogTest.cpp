@@ -2,6 +2,7 @@
 // dialog driven from inside its modal loop, and the settings file on disk.
 
 #include "controls/HexAddress.h"
+#include "platform/ProfileReplace.h"
 #include "tests/support/HostedApplet.h"
 #include "tests/support/TempFolder.h"
 
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <initializer_list>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -370,6 +372,10 @@ TEST_F(DeviceDialog, FailedSaveIsReportedOnceAndTheEditsAreKept)
         }
         EXPECT_NE(text.find("could not be saved"), std::string::npos) << text;
         EXPECT_NE(text.find(file), std::string::npos) << text;
+        char reason[512] = {};   // the system's words for the cause close the message
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_ACCESS_DENIED, 0,
+                       reason, sizeof reason, nullptr);
+        EXPECT_EQ(text.substr(text.size() - std::strcspn(reason, "\r\n")), std::string(reason, std::strcspn(reason, "\r\n")));
         EXPECT_TRUE(exclamation);
         PostCommand(box, IDOK);
     });
@@ -437,6 +443,14 @@ TEST_F(DeviceDialog, NameFieldTakesOnlyWhatTheFileCanHold)
     EXPECT_EQ(Stored("Device Name", 0), "Caf\xE9 \xDC" "ber!");
 }
 
+// Starts the second host below; it expects a dialog showing shownName in
+// slot 1, or none when shownName is empty.
+HANDLE StartSecondHost(const char* shownName)
+{
+    SetEnvironmentVariableA("KESTRUNE_SECOND_HOST_SHOWS", *shownName ? shownName : nullptr);
+    return StartThisProgram("SecondHost.*");
+}
+
 // A second process opens the applet while this one's dialog is open: it
 // shows no dialog of its own and brings this one to the front, past another
 // program's window of the same title.
@@ -450,23 +464,14 @@ TEST_F(DeviceDialog, SecondOpenBringsTheOpenDialogToTheFront)
     host.Then([&](HWND) {
         SetForegroundWindow(lookalike);
         ASSERT_EQ(GetForegroundWindow(), lookalike);
-        char exe[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, exe, MAX_PATH);
-        std::string command = std::string("\"") + exe + "\" --gtest_also_run_disabled_tests --gtest_filter=SecondHost.*";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &process));
+        const HANDLE process = StartSecondHost("");
+        ASSERT_NE(process, nullptr);
         // Only sent messages are taken meanwhile: the script's own wait for the next idle.
-        while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 60000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        while (MsgWaitForMultipleObjects(1, &process, FALSE, 60000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
             MSG msg;
             PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
-        if (GetExitCodeProcess(process.hProcess, &secondHost) && secondHost == STILL_ACTIVE)
-            TerminateProcess(process.hProcess, 1);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        secondHost = ExitCodeOf(process, 0);
     });
     host.Then([&](HWND dlg) {
         EXPECT_TRUE(IsWindowVisible(dlg));
@@ -478,14 +483,59 @@ TEST_F(DeviceDialog, SecondOpenBringsTheOpenDialogToTheFront)
     EXPECT_EQ(secondHost, 0u) << "the second host's own test failed";
 }
 
-// The second host of the test above, run in a process of its own.
-TEST(SecondHost, DISABLED_DoubleClickOpensNoSecondDialog)
+// A second process opens the applet while this one's OK is saving, held up
+// by another saver's turn: it waits for the save to end, then opens a dialog
+// of its own with the table just saved, not the one it read at its start.
+TEST_F(DeviceDialog, SecondOpenDuringASaveWaitsAndShowsTheSavedTable)
 {
+    Init(kStored);
+    HANDLE okPressed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HWND closing = nullptr;
+    DWORD secondHost = STILL_ACTIVE;
+    bool waited = false;
+    // The turn is a mutex, which its owner's own thread would enter again.
+    std::thread otherSaver([&] {
+        const HANDLE turn = CreateMutexA(nullptr, TRUE, ReplaceLockName(SettingsFolderGuard::SettingsFile().c_str()).c_str());
+        WaitForSingleObject(okPressed, 60000);
+        for (int ms = 0; IsWindow(closing) && ms < 10000; ++ms)
+            Sleep(1);
+        const HANDLE process = StartSecondHost("Saved first");
+        waited = process && WaitForSingleObject(process, 1000) == WAIT_TIMEOUT;
+        ReleaseMutex(turn);
+        CloseHandle(turn);
+        if (process)
+            secondHost = ExitCodeOf(process, 60000);
+    });
+    host.Then([&](HWND dlg) {
+        TypeName(dlg, "Saved first");
+        closing = dlg;
+        PostCommand(dlg, IDOK);
+        SetEvent(okPressed);
+    });
+    DoubleClick();
+    otherSaver.join();
+    CloseHandle(okPressed);
+    EXPECT_EQ(Stored("Device Name", 0), "Saved first");
+    EXPECT_TRUE(waited) << "the second open did not wait for the save";
+    EXPECT_EQ(secondHost, 0u) << "the second host's own test failed";
+}
+
+// The second host of the tests above, run in a process of its own.
+TEST(SecondHost, DISABLED_DoubleClickOpensNoSecondDialogOrTheSavedOne)
+{
+    char shown[64] = {};
+    const bool dialog = GetEnvironmentVariableA("KESTRUNE_SECOND_HOST_SHOWS", shown, sizeof shown) > 0;
     LoadedApplet applet;
-    ScriptedHost host;   // ends any dialog that opens, as a problem
+    ScriptedHost host;   // ends any dialog that opens unscripted, as a problem
     ASSERT_TRUE(applet.Loaded());
     ASSERT_EQ(applet.Call(CPL_INIT), 1);
+    if (dialog)
+        host.Then([&](HWND dlg) {
+            EXPECT_EQ(WindowText(GetDlgItem(dlg, kDeviceName)), shown);
+            PostCommand(dlg, IDCANCEL);
+        });
     EXPECT_EQ(applet.Call(CPL_DBLCLK, 0, 0, host.Window()), 0);
+    EXPECT_EQ(host.PendingSteps(), 0u);
     EXPECT_EQ(host.Problem(), "");
     applet.Call(CPL_EXIT);
 }

@@ -73,3 +73,26 @@ void RemoveTree(const std::string& path)
     }
     RemoveDirectoryA(path.c_str());
 }
+
+HANDLE StartThisProgram(const char* gtestFilter)
+{
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string command = std::string("\"") + exe + "\" --gtest_also_run_disabled_tests --gtest_filter=" + gtestFilter;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+DWORD ExitCodeOf(HANDLE process, DWORD wait)
+{
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process, wait) != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &code))
+        TerminateProcess(process, 1);
+    CloseHandle(process);
+    return code;
+}

@@ -25,3 +25,9 @@ std::string ReadFileText(const std::string& path);
 void WriteFileText(const std::string& path, const std::string& text);
 // Removes a file or a folder with everything in it.
 void RemoveTree(const std::string& path);
+
+// This test program again, in a process of its own, running the (disabled)
+// tests that gtestFilter names; null if it could not start.
+HANDLE StartThisProgram(const char* gtestFilter);
+// Its exit code once it ended; one still running after wait is ended.
+DWORD ExitCodeOf(HANDLE process, DWORD wait);
