@@ -18,11 +18,11 @@ namespace {
 // not take effect; the live table keeps the edits for another try.
 void ReportSaveFailure(HWND hwndCPl)
 {
-    CString format, caption, text;
+    CStringW format, caption, text;
     format.LoadString(IDS_SAVE_FAILED);
     caption.LoadString(IDS_APPLET_NAME);
-    text.Format(format, theApp.m_pszProfileName ? theApp.m_pszProfileName : "");
-    ::MessageBoxA(hwndCPl, text, caption, MB_ICONEXCLAMATION | MB_OK);
+    text.Format(format, CStringW(theApp.m_pszProfileName).GetString());
+    ::MessageBoxW(hwndCPl, text, caption, MB_ICONEXCLAMATION | MB_OK);
 }
 
 // Named in the session's namespace: one dialog per Windows session, whichever
