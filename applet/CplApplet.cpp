@@ -7,7 +7,6 @@
 
 #include <cpl.h>
 
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,29 +21,21 @@ namespace {
 // another try.
 void ReportSaveFailure(HWND hwndCPl, DWORD error)
 {
-    auto resourceText = [](UINT id) {
-        const wchar_t* text = nullptr;
-        const int length = LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
-        return std::wstring(text, length > 0 ? length : 0);
-    };
-    const char* file = theApp.m_pszProfileName ? theApp.m_pszProfileName : "";
-    const int length = static_cast<int>(std::strlen(file));
-    std::wstring path(MultiByteToWideChar(CP_ACP, 0, file, length, nullptr, 0), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, file, length, path.data(), static_cast<int>(path.size()));
-
-    std::wstring text = resourceText(IDS_SAVE_FAILED);
-    if (const size_t at = text.find(L"%s"); at != std::wstring::npos)
-        text.replace(at, 2, path);
+    CStringW format, caption, text;
+    format.LoadString(IDS_SAVE_FAILED);
+    caption.LoadString(IDS_APPLET_NAME);
+    text.Format(format, CStringW(theApp.m_pszProfileName).GetString());
     // The system's own words, in the language it shows.
     wchar_t* reason = nullptr;
     if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, error, 0, reinterpret_cast<LPWSTR>(&reason), 0, nullptr)) {
         std::wstring line = reason;
         line.erase(line.find_last_not_of(L" \r\n") + 1);
-        text += L"\n\n" + line;
+        const CStringW message = text;
+        text.Format(L"%s\n\n%s", message.GetString(), line.c_str());
         LocalFree(reason);
     }
-    ::MessageBoxW(hwndCPl, text.c_str(), resourceText(IDS_APPLET_NAME).c_str(), MB_ICONEXCLAMATION | MB_OK);
+    ::MessageBoxW(hwndCPl, text, caption, MB_ICONEXCLAMATION | MB_OK);
 }
 
 // Named in the session's namespace: one dialog per Windows session, whichever

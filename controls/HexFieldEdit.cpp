@@ -81,12 +81,12 @@ LRESULT CHexFieldEdit::OnKeyDown(WPARAM wParam, LPARAM lParam)
     return Default();
 }
 
-CString CHexFieldEdit::GetAccessibleName() const
+CStringW CHexFieldEdit::GetAccessibleName() const
 {
     if (!m_pAddrCtl)
         return CEdit::GetAccessibleName();
-    const CString owner = AfxGetAccessibleName(m_pAddrCtl->m_hWnd);
-    CString format, name;
+    const CStringW owner = AfxGetAccessibleName(m_pAddrCtl->m_hWnd);
+    CStringW format, name;
     if (owner.IsEmpty()) {
         format.LoadString(IDS_FIELD_BYTE);
         name.Format(format, GetDlgCtrlID(), kHexFieldCount);

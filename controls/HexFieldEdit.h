@@ -17,7 +17,7 @@ public:
     // while one of the field's messages is handled.
     void SetAddrCtl(CIPAddrCtl* pAddrCtl);
     // The fields have no labels of their own: "<control's name> byte n of 6".
-    CString GetAccessibleName() const override;
+    CStringW GetAccessibleName() const override;
 
     CIPAddrCtl* m_pAddrCtl = nullptr;
 

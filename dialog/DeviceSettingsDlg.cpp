@@ -1,7 +1,6 @@
 #include "dialog/DeviceSettingsDlg.h"
 
 #include "controls/IPAddrCtl.h"
-#include "dialog/NameFieldFilter.h"
 #include "framework/CDataExchange.h"
 #include "resources/resource.h"
 
@@ -40,7 +39,6 @@ BOOL CDeviceSettingsDlg::OnInitDialog()
 
     SetPropA(m_hWnd, kOpenDialogProperty, reinterpret_cast<HANDLE>(1));
     m_edtDeviceName.SetLimitText(kDeviceNameLimit);
-    FilterNameInput(m_edtDeviceName.m_hWnd);
 
     m_nCurDevice = 0;
     for (int n = 1; n <= kDeviceCount; ++n) {

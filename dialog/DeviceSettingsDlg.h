@@ -5,6 +5,7 @@
 // caller simply does not copy the working copy back.
 
 #include "controls/HexAddress.h"
+#include "controls/NameFieldEdit.h"
 #include "dialog/ProtectCodec.h"
 #include "framework/CDialog.h"
 #include "framework/CEdit.h"
@@ -14,9 +15,6 @@
 // The open dialog carries this window property, so that a second open of the
 // applet finds it and no other program's window of the same title.
 inline constexpr char kOpenDialogProperty[] = "Kestrune.DeviceSettings.Open";
-
-// The longest name that the settings file's reader returns whole.
-inline constexpr int kDeviceNameLimit = 4095;
 
 class CDeviceSettingsDlg : public CDialog {
 public:
@@ -37,7 +35,7 @@ public:
     CComboBox m_cmbDeviceID;
     CIPAddressCtrl m_ipAddress;
     CButton m_btnTcp;
-    CEdit m_edtDeviceName;
+    CNameFieldEdit m_edtDeviceName;
     CComboBox m_cmbDeviceNo;
     ProtectBytes m_protectBytes = {};                       // what the data exchange trades with 1015
     CWnd* m_pProtectCtl = nullptr;

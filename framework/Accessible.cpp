@@ -52,31 +52,12 @@ VARIANT Self()
     return self;
 }
 
-BSTR ToBstr(const CString& text)
-{
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, text.GetLength(), nullptr, 0);
-    BSTR result = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-    if (result)
-        MultiByteToWideChar(CP_ACP, 0, text, text.GetLength(), result, length);
-    return result;
-}
-
-CString FromBstr(BSTR text)
-{
-    const int wide = static_cast<int>(SysStringLen(text));
-    const int length = WideCharToMultiByte(CP_ACP, 0, text, wide, nullptr, 0, nullptr, nullptr);
-    CString result;
-    WideCharToMultiByte(CP_ACP, 0, text, wide, result.GetBuffer(length), length, nullptr, nullptr);
-    result.ReleaseBuffer(length);
-    return result;
-}
-
 // The name of a wrapped window, asked when a client asks: labels and layout
 // may change while the window lives.
-CString OwnName(HWND hWnd)
+CStringW OwnName(HWND hWnd)
 {
     const CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
-    return pWnd ? pWnd->GetAccessibleName() : CString();
+    return pWnd ? pWnd->GetAccessibleName() : CStringW();
 }
 
 // The platform's object for a window's client area with the name replaced.
@@ -172,14 +153,14 @@ public:
         if (!m_pStandard)
             return RPC_E_DISCONNECTED;
         if (varChild.vt == VT_I4 && varChild.lVal == CHILDID_SELF) {
-            CString name;
+            CStringW name;
             try {
                 name = OwnName(m_hWnd);
             } catch (...) {
                 name.Empty();
             }
             if (!name.IsEmpty()) {
-                *pszName = ToBstr(name);
+                *pszName = name.AllocSysString();
                 return *pszName ? S_OK : E_OUTOFMEMORY;
             }
         }
@@ -381,21 +362,24 @@ bool IsTextLabel(HWND hWnd)
     case SS_RIGHT:
     case SS_SIMPLE:
     case SS_LEFTNOWORDWRAP:
-        return (style & WS_VISIBLE) && GetWindowTextLengthA(hWnd) > 0;
+        return (style & WS_VISIBLE) && GetWindowTextLengthW(hWnd) > 0;
     default:
         return false;
     }
 }
 
 // The label's text as read aloud: "&&" shows '&', a single '&' marks the mnemonic.
-CString LabelText(HWND hLabel)
+CStringW LabelText(HWND hLabel)
 {
-    const CString text = AfxGetWindowText(hLabel);
+    CStringW text;
+    const int length = GetWindowTextLengthW(hLabel);
+    GetWindowTextW(hLabel, text.GetBuffer(length), length + 1);
+    text.ReleaseBuffer();
     if (GetWindowLongPtrA(hLabel, GWL_STYLE) & SS_NOPREFIX)
         return text;
-    CString spoken;
+    CStringW spoken;
     for (int i = 0; i < text.GetLength(); ++i) {
-        if (text.GetAt(i) == '&' && i + 1 < text.GetLength())
+        if (text.GetAt(i) == L'&' && i + 1 < text.GetLength())
             ++i;
         spoken += text.GetAt(i);
     }
@@ -415,11 +399,11 @@ RECT RectInParent(HWND hWnd, HWND hParent)
 // The text of the nearest visible text label that ends before the window's
 // leading edge on its row (its middle within the window's height), mnemonic
 // marks removed; empty when none stands there.
-CString LabelOnRow(HWND hWnd)
+CStringW LabelOnRow(HWND hWnd)
 {
     HWND hParent = GetParent(hWnd);
     if (!hParent || !(GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD))
-        return CString();
+        return CStringW();
     const RECT control = RectInParent(hWnd, hParent);
     HWND hLabel = nullptr;
     LONG nearest = LONG_MIN;
@@ -435,14 +419,14 @@ CString LabelOnRow(HWND hWnd)
             hLabel = hSibling;
         }
     }
-    return hLabel ? LabelText(hLabel) : CString();
+    return hLabel ? LabelText(hLabel) : CStringW();
 }
 
 } // namespace
 
-CString AfxGetAccessibleName(HWND hWnd)
+CStringW AfxGetAccessibleName(HWND hWnd)
 {
-    CString name = OwnName(hWnd);
+    CStringW name = OwnName(hWnd);
     if (!name.IsEmpty())
         return name;
     const OleAcc& api = GetOleAcc();
@@ -454,7 +438,7 @@ CString AfxGetAccessibleName(HWND hWnd)
         return name;
     BSTR platformName = nullptr;
     if (SUCCEEDED(pStandard->get_accName(Self(), &platformName)) && platformName) {
-        name = FromBstr(platformName);
+        name = CStringW(platformName, static_cast<int>(SysStringLen(platformName)));
         SysFreeString(platformName);
     }
     pStandard->Release();
@@ -495,10 +479,10 @@ LONG AfxLiveAccessibleObjects()
     return InterlockedCompareExchange(&g_liveObjects, 0, 0);
 }
 
-CString CWnd::GetAccessibleName() const
+CStringW CWnd::GetAccessibleName() const
 {
     // Buttons and labels are named by their own text.
     if (HasClass(m_hWnd, "Button") || HasClass(m_hWnd, "Static"))
-        return CString();
+        return CStringW();
     return LabelOnRow(m_hWnd);
 }

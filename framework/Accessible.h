@@ -7,7 +7,7 @@
 // window. The objects live in the window thread's single-threaded apartment;
 // on any other thread the platform's object answers as before.
 
-#include "framework/CString.h"
+#include "framework/CStringW.h"
 
 #include <objbase.h>
 
@@ -15,7 +15,7 @@ class CWnd;
 
 // The name a client reads for the window's client area: the wrapped window's
 // own, else the platform's.
-CString AfxGetAccessibleName(HWND hWnd);
+CStringW AfxGetAccessibleName(HWND hWnd);
 
 // The framework's part of WM_GETOBJECT and WM_NCDESTROY for a wrapped window:
 // answers true, with the result, for a request it answers itself. At

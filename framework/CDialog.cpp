@@ -1,13 +1,15 @@
 #include "framework/CDialog.h"
 
 #include "framework/Accessible.h"
-#include "framework/CWinApp.h"
+#include "framework/ModuleState.h"
 
 #include <commctrl.h>
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
 {
+    // Its caption is read through the subclass too (WM_GETTEXT).
+    m_bUnicode = true;
 }
 
 const MessageMap* CDialog::GetThisMessageMap()
@@ -34,7 +36,8 @@ INT_PTR CDialog::DoModal()
     // The accessible objects of the dialog's windows live in the thread's apartment.
     const CComApartmentScope apartment;
     HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    return DialogBoxParamA(hInstance, pszTemplate, hWndParent, &CDialog::DialogProc,
+    // An ANSI dialog would make its controls' texts pass through the code page.
+    return DialogBoxParamW(hInstance, MAKEINTRESOURCEW(m_nIDTemplate), hWndParent, &CDialog::DialogProc,
                            reinterpret_cast<LPARAM>(this));
 }
 

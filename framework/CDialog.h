@@ -1,5 +1,7 @@
 #pragma once
-// Modal dialog from a template in the module's own resources.
+// Modal dialog from a template in the module's own resources. The dialog and
+// the controls its template makes are Unicode windows: their texts keep
+// every character whatever the ANSI code page.
 
 #include "framework/CWnd.h"
 

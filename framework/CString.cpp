@@ -1,7 +1,5 @@
 #include "framework/CString.h"
 
-#include "framework/CWinApp.h"
-
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -92,21 +90,6 @@ void CString::Format(LPCSTR pszFormat, ...)
         m_str.resize(static_cast<size_t>(n));
     }
     va_end(args);
-}
-
-BOOL CString::LoadString(UINT nID)
-{
-    // Asked for no copy, the loader answers where the text is and its length,
-    // so no text is cut at a buffer's end.
-    LPCWSTR text = nullptr;
-    const int wide = LoadStringW(AfxGetResourceHandle(), nID, reinterpret_cast<LPWSTR>(&text), 0);
-    m_str.clear();
-    if (wide <= 0 || !text)
-        return FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, 0, text, wide, nullptr, 0, nullptr, nullptr);
-    m_str.resize(static_cast<size_t>(length));
-    WideCharToMultiByte(CP_ACP, 0, text, wide, m_str.data(), length, nullptr, nullptr);
-    return TRUE;
 }
 
 LPSTR CString::GetBuffer(int nMinLength)

@@ -1,5 +1,7 @@
 #pragma once
-// Single-byte text string in the system's ANSI code page.
+// Single-byte text string in the system's ANSI code page: the settings file's
+// values and the "A" functions' text. What a person reads or hears is a
+// CStringW.
 
 #include <windows.h>
 
@@ -47,10 +49,6 @@ public:
     // Formats as the runtime's vsnprintf does; the compiler checks the arguments
     // against the same flavour of printf (MinGW's own or the system's).
     void Format(LPCSTR pszFormat, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 2, 3)));
-
-    // The string resource nID of the module's resources in the language
-    // Windows picks for the user, in the ANSI code page; FALSE if there is none.
-    BOOL LoadString(UINT nID);
 
     // Writable buffer of at least nMinLength characters plus the terminator;
     // ReleaseBuffer(-1) takes the length from the terminator.

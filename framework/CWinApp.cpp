@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 namespace {
 
 CWinApp* g_pApp = nullptr;
@@ -25,16 +23,6 @@ void FreeString(LPCSTR& psz)
 CWinApp* AfxGetApp()
 {
     return g_pApp;
-}
-
-HINSTANCE AfxGetInstanceHandle()
-{
-    return reinterpret_cast<HINSTANCE>(&__ImageBase);
-}
-
-HINSTANCE AfxGetResourceHandle()
-{
-    return AfxGetInstanceHandle();
 }
 
 CWinApp::CWinApp(LPCSTR pszAppName)

@@ -6,6 +6,7 @@
 
 #include "framework/CString.h"
 #include "framework/MessageMap.h"
+#include "framework/ModuleState.h"
 
 class CWinApp : public CCmdTarget {
 public:
@@ -31,6 +32,3 @@ public:
 };
 
 CWinApp* AfxGetApp();
-HINSTANCE AfxGetInstanceHandle();
-// The module whose resources the code shows: this module, which carries them.
-HINSTANCE AfxGetResourceHandle();

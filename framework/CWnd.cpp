@@ -2,7 +2,7 @@
 
 #include "framework/Accessible.h"
 #include "framework/CDataExchange.h"
-#include "framework/CWinApp.h"
+#include "framework/ModuleState.h"
 
 #include <iterator>
 #include <memory>
@@ -101,8 +101,8 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 {
     if (!Attach(hWnd))
         return FALSE;
-    m_pfnSuper = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    const auto setProc = m_bUnicode ? &SetWindowLongPtrW : &SetWindowLongPtrA;
+    m_pfnSuper = reinterpret_cast<WNDPROC>(setProc(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     if (!m_pfnSuper) {
         Detach();
         return FALSE;
@@ -112,9 +112,11 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 
 HWND CWnd::UnsubclassWindow()
 {
-    if (m_pfnSuper && m_hWnd
-        && GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&AfxWndProc))
-        SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    // Read and set as it was set: the other kind answers a handle that converts.
+    const auto getProc = m_bUnicode ? &GetWindowLongPtrW : &GetWindowLongPtrA;
+    const auto setProc = m_bUnicode ? &SetWindowLongPtrW : &SetWindowLongPtrA;
+    if (m_pfnSuper && m_hWnd && getProc(m_hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&AfxWndProc))
+        setProc(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
     m_pfnSuper = nullptr;
     return Detach();
 }
@@ -160,8 +162,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (m_pfnSuper)
-        return CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
-    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+        return (m_bUnicode ? CallWindowProcW : CallWindowProcA)(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return (m_bUnicode ? ::DefWindowProcW : ::DefWindowProcA)(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CWnd::Default()
@@ -188,7 +190,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 {
     CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
     if (!pWnd)
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+        return (IsWindowUnicode(hWnd) ? ::DefWindowProcW : ::DefWindowProcA)(hWnd, message, wParam, lParam);
 
     // A handler may destroy its own window, or its owner's (Enter in a field
     // that makes a dialog close): the object and those holding it must not

@@ -6,6 +6,7 @@
 // only once no handler of it, or of an object it owns, is running any more.
 
 #include "framework/CString.h"
+#include "framework/CStringW.h"
 #include "framework/MessageMap.h"
 #include "framework/RuntimeClass.h"
 
@@ -52,7 +53,7 @@ public:
     virtual void PostNcDestroy() {}
     // The name screen readers get for the window; empty leaves the platform's.
     // By default a child window's label on its row (framework/Accessible.h).
-    virtual CString GetAccessibleName() const;
+    virtual CStringW GetAccessibleName() const;
 
     virtual void DoDataExchange(CDataExchange* pDX);
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
@@ -73,6 +74,11 @@ public:
     int GetDlgCtrlID() const;
 
 protected:
+    // Set before the window is subclassed: its messages then reach the object,
+    // and its own procedure, as UTF-16 (WM_CHAR included), so that no text
+    // passes through the ANSI code page on the way.
+    bool m_bUnicode = false;
+
     // For an object that lives inside pOwner (a part of a composite control):
     // while a message to this window is handled, pOwner does not end either.
     void SetLifetimeOwner(CWnd* pOwner) { m_pLifetimeOwner = pOwner; }

@@ -5,9 +5,11 @@
 # Windows' own Control Panel loader, has no common-controls-6 manifest
 # (Wine's control.exe has one): the picture shows the look that the applet
 # gives itself.
-# Usage: screenshot-dialog.sh [output.png [locale]]   (default docs/dialog.png)
-# A locale (de_DE.UTF-8, fr_FR.UTF-8, ja_JP.UTF-8) shows the dialog in that
-# display language, as Wine takes it from the locale.
+# Usage: screenshot-dialog.sh [output.png [locale [display-locale]]]
+# (default docs/dialog.png). A locale (de_DE.UTF-8, fr_FR.UTF-8, ja_JP.UTF-8)
+# shows the dialog in that display language with its ANSI code page, as Wine
+# takes them from the locale; a display locale shows that language instead,
+# on the first one's code page.
 # Everything it starts (Xvfb, a throwaway Wine prefix with its own wineserver)
 # is stopped and removed before it ends; KEEP_WORK=1 keeps the prefix and logs.
 set -eu
@@ -15,20 +17,22 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 out="${1:-$root/docs/dialog.png}"
 lang="${2:-}"
-case "$lang" in
+ui="${3:-$lang}"
+case "$ui" in
 "" | en_US.UTF-8) caption="Orvex Network Driver" ;;
 de_DE.UTF-8) caption="Orvex-Netzwerktreiber" ;;
 fr_FR.UTF-8) caption="Pilote réseau Orvex" ;;
 ja_JP.UTF-8) caption="Orvex ネットワーク ドライバー" ;;
-*) echo "no dialog caption known for locale $lang" >&2; exit 1 ;;
+*) echo "no dialog caption known for locale $ui" >&2; exit 1 ;;
 esac
 if [ -n "$lang" ]; then
-    export KESTRUNE_WINE_LANG="$lang" LC_ALL="$lang" LANG="$lang"
+    export KESTRUNE_WINE_LANG="$lang" KESTRUNE_WINE_UI_LANG="$ui"
 fi
 
 ./scripts/install-deps.sh
 
 . "$root/scripts/wine-loader.sh"
+wine_locale
 . "$root/scripts/applet-build.sh"
 build_runnable Kestrune >/dev/null
 . "$root/scripts/x-session.sh"

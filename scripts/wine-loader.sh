@@ -1,5 +1,5 @@
 # Sourced by every script that starts Wine: the one place that knows how to
-# start each of Wine's loaders.
+# start each of Wine's loaders, and in which language.
 #
 # Debian's `wine` (and `wineboot`, `winecfg` ..., which go through it) starts
 # the 32-bit loader whenever wine32 is installed, whatever the program. On a
@@ -41,4 +41,23 @@ program_loader() {
         fi
     fi
     prefix_loader
+}
+
+# Wine takes the ANSI code page from LC_CTYPE and the display language from
+# LC_MESSAGES. KESTRUNE_WINE_LANG (say ja_JP.UTF-8) sets both;
+# KESTRUNE_WINE_UI_LANG, when given, sets the display language apart from
+# the code page. Wine quietly stays in English when a locale is not
+# generated: that fails here, with a word.
+wine_locale() {
+    [ -n "${KESTRUNE_WINE_LANG:-}" ] || return 0
+    _ui="${KESTRUNE_WINE_UI_LANG:-$KESTRUNE_WINE_LANG}"
+    for _l in "$KESTRUNE_WINE_LANG" "$_ui"; do
+        _want=$(printf '%s' "$_l" | tr 'A-Z' 'a-z' | sed 's/utf-8$/utf8/')
+        if ! locale -a 2>/dev/null | tr 'A-Z' 'a-z' | grep -qx "$_want"; then
+            echo "locale $_l is missing; run scripts/install-deps.sh" >&2
+            return 1
+        fi
+    done
+    unset LC_ALL
+    export LANG="$KESTRUNE_WINE_LANG" LC_CTYPE="$KESTRUNE_WINE_LANG" LC_MESSAGES="$_ui"
 }

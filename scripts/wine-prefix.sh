@@ -14,16 +14,8 @@ graphics="${KESTRUNE_WINE_GRAPHICS:-null}"
 # fonts, as a machine whose locale substitutes them does. Both are settings
 # of the whole prefix, so such a prefix is for one test program alone.
 fonts="${KESTRUNE_WINE_FONTS:-1}"
-# A prefix run with KESTRUNE_WINE_LANG (say ja_JP.UTF-8) speaks that language.
-# Wine quietly stays in English when the locale is not generated: say so.
-if [ -n "${KESTRUNE_WINE_LANG:-}" ]; then
-    want=$(printf '%s' "$KESTRUNE_WINE_LANG" | tr 'A-Z' 'a-z' | sed 's/utf-8$/utf8/')
-    if ! locale -a 2>/dev/null | tr 'A-Z' 'a-z' | grep -qx "$want"; then
-        echo "wine-prefix.sh: locale $KESTRUNE_WINE_LANG is missing; run scripts/install-deps.sh" >&2
-        exit 1
-    fi
-    export LC_ALL="$KESTRUNE_WINE_LANG" LANG="$KESTRUNE_WINE_LANG"
-fi
+# A prefix run with KESTRUNE_WINE_LANG speaks that language (wine-loader.sh).
+wine_locale
 display=""
 if [ -n "${KESTRUNE_WINE_DPI:-}" ]; then
     display="[HKEY_CURRENT_USER\\Control Panel\\Desktop]

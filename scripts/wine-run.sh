@@ -5,9 +5,9 @@ set -eu
 : "${WINEPREFIX:?WINEPREFIX must name the prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-# Wine's display language and ANSI code page follow the locale.
-[ -n "${KESTRUNE_WINE_LANG:-}" ] && export LC_ALL="$KESTRUNE_WINE_LANG" LANG="$KESTRUNE_WINE_LANG"
 . "$(dirname "$0")/wine-loader.sh"
+# Wine's display language and ANSI code page follow the locale.
+wine_locale
 "$(dirname "$0")/wine-prefix.sh"
 unset DISPLAY WAYLAND_DISPLAY
 exec "$(program_loader "$1")" "$@"

@@ -17,10 +17,10 @@ constexpr char kSectionTcp[] = "Tcp";
 
 constexpr char kDefaultProtectNo[] = "00";
 
-// A value of at most 4095 characters.
+// A value of at most kDeviceNameLimit characters, all the reader returns.
 CString ReadText(LPCSTR pszFile, LPCSTR pszSection, LPCSTR pszEntry, LPCSTR pszDefault)
 {
-    constexpr int kBufferSize = 4096;
+    constexpr int kBufferSize = kDeviceNameLimit + 1;
     CString value;
     GetPrivateProfileStringA(pszSection, pszEntry, pszDefault, value.GetBuffer(kBufferSize - 1),
                              kBufferSize, pszFile);

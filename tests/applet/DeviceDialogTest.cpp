@@ -398,36 +398,37 @@ BOOL CALLBACK FindShownBalloon(HWND hWnd, LPARAM found)
 }
 
 // The name field holds only what the file can: a paste with any character
-// outside the code page is refused whole, a typed one is dropped, a balloon
-// says why, and the field always shows what OK stores.
+// outside the code page is refused whole, a typed one (WM_CHAR or WM_UNICHAR)
+// is dropped, a balloon says why, and the field always shows what OK stores.
 TEST_F(DeviceDialog, NameFieldTakesOnlyWhatTheFileCanHold)
 {
     Init(kStored);
     const std::wstring plain = L"Caf\u00E9 \u00DCber";
     const struct {
-        bool paste;                 // else typed at the end
+        UINT message;   // WM_PASTE, else the one that types input[0] at the end
         std::wstring input, shown;
         bool refused;
     } steps[] = {
-        {true, std::wstring(4100, L'n'), std::wstring(4095, L'n'), false},
-        {true, L"\u65E5\u672C Studio \u2713", std::wstring(4095, L'n'), true},
-        {true, plain + L"\r\nSecond line", plain, false},
-        {false, L"\u65E5", plain, true},
-        {false, L"\u0101", plain, true},   // best fit would store 'a'
-        {false, L"\n", plain, true},       // Ctrl+Enter
-        {false, L"!", plain + L"!", false},
+        {WM_PASTE, std::wstring(4100, L'n'), std::wstring(4095, L'n'), false},
+        {WM_PASTE, L"\u65E5\u672C Studio \u2713", std::wstring(4095, L'n'), true},
+        {WM_PASTE, plain + L"\r\nSecond line", plain, false},
+        {WM_CHAR, L"\u65E5", plain, true},
+        {WM_UNICHAR, L"\u65E5", plain, true},
+        {WM_CHAR, L"\u0101", plain, true},   // best fit would store 'a'
+        {WM_CHAR, L"\n", plain, true},       // Ctrl+Enter
+        {WM_CHAR, L"!", plain + L"!", false},
     };
     host.Then([&](HWND dlg) {
         HWND edit = GetDlgItem(dlg, kDeviceName);
         SetFocus(edit);
         for (const auto& step : steps) {
-            if (step.paste) {
+            if (step.message == WM_PASTE) {
                 PutOnClipboard(dlg, step.input);
                 SendMessageW(edit, EM_SETSEL, 0, -1);
                 SendMessageW(edit, WM_CHAR, 0x16, 1);   // Ctrl+V
             } else {
                 SendMessageW(edit, EM_SETSEL, 0x7FFF, 0x7FFF);
-                SendMessageW(edit, WM_CHAR, step.input[0], 1);
+                SendMessageW(edit, step.message, step.input[0], 1);
             }
             const std::wstring shown = WindowTextW(edit);
             EXPECT_TRUE(shown == step.shown) << "after U+" << std::hex << static_cast<unsigned>(step.input[0])

@@ -1,4 +1,5 @@
 #include "framework/CString.h"
+#include "framework/CStringW.h"
 
 #include <gtest/gtest.h>
 
@@ -46,4 +47,13 @@ TEST(CString, BufferTakesLengthFromTerminator)
     s.ReleaseBuffer();
     EXPECT_EQ(s.GetLength(), 5);
     EXPECT_EQ(s, "12345");
+}
+
+// The string resources' formats take their texts with %s: wide ones, and
+// whole, also where the ANSI code page lacks their characters.
+TEST(CStringW, FormatTakesWideStrings)
+{
+    CStringW s;
+    s.Format(L"%s byte %d of %d", L"プロテクト番号 Zoë ✓", 1, 6);
+    EXPECT_STREQ(s.GetString(), L"プロテクト番号 Zoë ✓ byte 1 of 6");
 }

@@ -50,6 +50,11 @@ public:
     bool* ended = nullptr;
 };
 
+class CUnicodeProbe : public CProbe {
+public:
+    CUnicodeProbe() { m_bUnicode = true; }
+};
+
 HWND MakeStatic()
 {
     return CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
@@ -126,6 +131,25 @@ TEST(CWnd, DestroyingTheObjectFirstGivesTheWindowItsProcedureBack)
     }
     EXPECT_EQ(GetWindowLongPtrA(hWnd, GWLP_WNDPROC), original);
     EXPECT_EQ(SendMessageA(hWnd, kPing, 0, 0), 0);
+    DestroyWindow(hWnd);
+}
+
+// Under a Unicode subclass, text that the ANSI code page lacks passes
+// through the object whole, and the window gets its procedure back.
+TEST(CWnd, UnicodeSubclassKeepsEveryCharacter)
+{
+    HWND hWnd = MakeStatic();
+    const LONG_PTR original = GetWindowLongPtrW(hWnd, GWLP_WNDPROC);
+    {
+        CUnicodeProbe probe;
+        bool ended = false;
+        probe.ended = &ended;
+        ASSERT_TRUE(probe.SubclassWindow(hWnd));
+        SetWindowTextW(hWnd, L"表示 Zoë ✓");
+        EXPECT_EQ(probe.textsSet, 1);
+        EXPECT_EQ(WindowTextW(hWnd), L"表示 Zoë ✓");
+    }
+    EXPECT_EQ(GetWindowLongPtrW(hWnd, GWLP_WNDPROC), original);
     DestroyWindow(hWnd);
 }
 

@@ -5,13 +5,14 @@
 
 namespace {
 
+// In UTF-8, which keeps every character, whatever the code page.
 std::string Narrow(BSTR text)
 {
     if (!text)
         return {};
     const int wide = static_cast<int>(SysStringLen(text));
-    std::string result(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, text, wide, nullptr, 0, nullptr, nullptr)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, wide, result.data(), static_cast<int>(result.size()), nullptr, nullptr);
+    std::string result(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text, wide, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, wide, result.data(), static_cast<int>(result.size()), nullptr, nullptr);
     SysFreeString(text);
     return result;
 }

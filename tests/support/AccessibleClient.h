@@ -8,7 +8,8 @@
 #include <functional>
 #include <string>
 
-// What a client reads from a window's client object (call on a client thread).
+// What a client reads from a window's client object (call on a client thread),
+// its texts in UTF-8.
 struct ClientView {
     HRESULT hr = E_FAIL;   // of AccessibleObjectFromWindow
     std::string name;
@@ -20,7 +21,7 @@ ClientView ReadClient(HWND hWnd);
 struct IAccessible;
 // The window's client object, for a client that holds it; null on failure.
 IAccessible* HoldClient(HWND hWnd);
-// The object's own name into name (when given); answers the call's result.
+// The object's own name, in UTF-8, into name (when given); answers the call's result.
 HRESULT ReadName(IAccessible* pAcc, std::string* name = nullptr);
 
 // Dispatches this thread's messages until the handle is signalled; false
