@@ -15,7 +15,7 @@
 #
 # Included by the project, it defines those and the helpers below. Run as a
 # script it signs one file in place:
-#   cmake -DKESTRUNE_SIGN_PKCS12=... [...] -P Sign.cmake <file>
+#   cmake -DKESTRUNE_SIGN_PKCS12=... [...] -DKESTRUNE_SIGN_TIME=<unix time> -P Sign.cmake <file>
 # A file that cannot be signed is deleted and the step fails, so no build
 # leaves an unsigned file where a signed one belongs, nor counts it as done.
 
@@ -28,6 +28,11 @@ if(CMAKE_SCRIPT_MODE_FILE)
     endif()
     if(KESTRUNE_SIGN_TIMESTAMP_URL)
         list(APPEND args -ts "${KESTRUNE_SIGN_TIMESTAMP_URL}")
+    elseif(KESTRUNE_SIGN_TIME)
+        # The signing time is the commit's, not the clock's: the same commit
+        # and certificate give the same signature. Without a timestamp,
+        # Windows checks the certificate at the time it verifies anyway.
+        list(APPEND args -time "${KESTRUNE_SIGN_TIME}")
     endif()
     set(signed "${file}.signing")
     file(REMOVE "${signed}")
@@ -86,6 +91,7 @@ set(KESTRUNE_SIGN_COMMAND ${CMAKE_COMMAND}
     -DKESTRUNE_SIGN_PKCS12=${KESTRUNE_SIGN_PKCS12}
     -DKESTRUNE_SIGN_PASSWORD_FILE=${KESTRUNE_SIGN_PASSWORD_FILE}
     -DKESTRUNE_SIGN_TIMESTAMP_URL=${KESTRUNE_SIGN_TIMESTAMP_URL}
+    -DKESTRUNE_SIGN_TIME=${KESTRUNE_SOURCE_DATE_EPOCH}
     -P ${CMAKE_CURRENT_LIST_FILE})
 # The same as one shell command, for makensis, which runs it through system():
 # append the file to sign.
