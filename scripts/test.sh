@@ -140,6 +140,14 @@ if [ -n "$installer" ]; then
     fi
 fi
 
+# The release, built twice from fresh clones of this commit: the same bytes.
+if [ -n "$installer" ]; then
+    echo "== release: two builds"
+    result=$(sh "$root/tests/release/rebuild_test.sh" "$root/build/release") && r=passed || { r=FAILED; status=1; }
+    summary="${summary}release: ${result:-stopped before comparing} [$r]
+"
+fi
+
 echo "== summary"
 printf '%s' "$summary"
 exit $status
