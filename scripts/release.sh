@@ -4,7 +4,9 @@
 # packages that built it) and SHA256SUMS of all of them. Anyone can build
 # the same commit again and get the same bytes (README, "Verifying a
 # release"). Signs what it ships when the signing variables are set (README,
-# "Signing a release"). Installs what is missing first.
+# "Signing a release"), and then keeps the signatures in OUTDIR/signatures,
+# from which KESTRUNE_SIGN_SIGNATURES builds the signed release again
+# without the certificate. Installs what is missing first.
 # Usage: release.sh OUTDIR   (made if missing; must hold no files)
 set -eu
 [ $# -eq 1 ] || { echo "usage: $0 OUTDIR" >&2; exit 2; }
@@ -32,6 +34,10 @@ unset CFLAGS CXXFLAGS CPPFLAGS LDFLAGS RCFLAGS
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrune-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM
+if [ -n "${KESTRUNE_SIGN_PKCS12:-}" ] && [ -z "${KESTRUNE_SIGN_SIGNATURES:-}" ]; then
+    KESTRUNE_SIGN_SIGNATURES=$work/signatures
+    export KESTRUNE_SIGN_SIGNATURES
+fi
 for arch in i686 x86_64; do
     echo "== release $version: $arch"
     set -- -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
@@ -45,6 +51,10 @@ cp "$work/x86_64/Kestrune.cpl" "$out/Kestrune-$version-x64.cpl"
 for f in setup.exe x86.msi x64.msi; do
     cp "$work/x86_64/Kestrune-$version-$f" "$out/"
 done
+if [ -n "${KESTRUNE_SIGN_SIGNATURES:-}" ]; then
+    mkdir "$out/signatures"
+    cp "$KESTRUNE_SIGN_SIGNATURES"/*.p7 "$out/signatures/"
+fi
 {
     echo "Kestrune $version"
     echo "commit $commit"
@@ -57,6 +67,6 @@ done
         mingw-w64-common mingw-w64-i686-dev mingw-w64-x86-64-dev \
         nsis nsis-common wixl msitools libmsi0 libgcab-1.0-0 libgsf-1-114 osslsigncode cmake
 } >"$out/build-info.txt"
-(cd "$out" && LC_ALL=C ls | grep -vx SHA256SUMS | xargs sha256sum >SHA256SUMS)
+(cd "$out" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
 echo "== release $version of $commit in $out:"
 cat "$out/SHA256SUMS"
