@@ -15,19 +15,8 @@ if [ -z "${DISPLAY:-}" ]; then
     exit 1
 fi
 
-jobs=$(nproc 2>/dev/null || echo 2)
-build="$root/build/i686"
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" >/dev/null
-cmake --build "$build" -j "$jobs" --target Kestrune win32_probe
-loader=$wine32_loader
-if ! why=$("$root/scripts/win32-probe.sh" "$build"); then
-    echo "This machine cannot run 32-bit programs ($why):"
-    echo "opening the 64-bit applet in Wine's 64-bit control.exe instead."
-    build="$root/build/x86_64"
-    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" >/dev/null
-    cmake --build "$build" -j "$jobs" --target Kestrune
-    loader=$wine64_loader
-fi
+. "$root/scripts/applet-build.sh"
+build_runnable Kestrune
 
 # A prefix of its own that draws on this display; the tests' prefixes are
 # headless. Each loader runs its own word size's control.exe.

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Shows a dialog holding the hex byte-field control (an editable one and a
-# read-only one) on a virtual X display and saves a screenshot of it.
+# read-only one) on a virtual X display and saves a screenshot of it; the
+# 64-bit demo where 32-bit programs cannot run.
 # Usage: screenshot-control.sh [output.png]   (default docs/hex-control.png)
 # Everything it starts (Xvfb, a throwaway Wine prefix with its own wineserver)
 # is stopped and removed before it ends; KEEP_WORK=1 keeps the prefix and the
@@ -12,14 +13,12 @@ out="${1:-$root/docs/hex-control.png}"
 
 ./scripts/install-deps.sh
 
-build="$root/build/i686"
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" >/dev/null
-cmake --build "$build" -j 2 --target control_demo >/dev/null
-
 . "$root/scripts/wine-loader.sh"
+. "$root/scripts/applet-build.sh"
+build_runnable control_demo >/dev/null
 . "$root/scripts/x-session.sh"
 start_throwaway_session 400x200
-"$(program_loader "$build/tests/control_demo.exe")" "$build/tests/control_demo.exe" >"$work/demo.log" 2>&1 </dev/null &
+"$loader" "$build/tests/control_demo.exe" >"$work/demo.log" 2>&1 </dev/null &
 
 # The demo says "ready" once its dialog is up and painted.
 if ! wait_for 60 grep -q ready "$work/demo.log"; then

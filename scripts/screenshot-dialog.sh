@@ -1,9 +1,10 @@
 #!/bin/sh
-# Opens the 32-bit applet on a virtual X display and saves a picture of its
-# dialog as a user sees it, caption and frame included. The host is rundll32,
-# which, like Windows' own Control Panel loader, has no common-controls-6
-# manifest (Wine's control.exe has one): the picture shows the look that the
-# applet gives itself.
+# Opens the 32-bit applet (the 64-bit one where 32-bit programs cannot run)
+# on a virtual X display and saves a picture of its dialog as a user sees
+# it, caption and frame included. The host is rundll32, which, like
+# Windows' own Control Panel loader, has no common-controls-6 manifest
+# (Wine's control.exe has one): the picture shows the look that the applet
+# gives itself.
 # Usage: screenshot-dialog.sh [output.png [locale]]   (default docs/dialog.png)
 # A locale (de_DE.UTF-8, fr_FR.UTF-8, ja_JP.UTF-8) shows the dialog in that
 # display language, as Wine takes it from the locale.
@@ -27,11 +28,9 @@ fi
 
 ./scripts/install-deps.sh
 
-build="$root/build/i686"
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" >/dev/null
-cmake --build "$build" -j 2 --target Kestrune >/dev/null
-
 . "$root/scripts/wine-loader.sh"
+. "$root/scripts/applet-build.sh"
+build_runnable Kestrune >/dev/null
 . "$root/scripts/x-session.sh"
 start_throwaway_session 800x600
 # Wine draws the frame into the dialog's own X window, so that window is the
@@ -45,8 +44,8 @@ fail() {
 }
 
 cpl="Z:$(echo "$build/Kestrune.cpl" | tr / '\\')"
-# The 32-bit loader runs the 32-bit rundll32, which the 32-bit applet needs.
-"$wine32_loader" rundll32.exe shell32.dll,Control_RunDLL "$cpl" >"$work/rundll32.log" 2>&1 </dev/null &
+# Each loader runs its own word size's rundll32, which an applet of that size needs.
+"$loader" rundll32.exe shell32.dll,Control_RunDLL "$cpl" >"$work/rundll32.log" 2>&1 </dev/null &
 
 find_dialog() {
     xdotool search --onlyvisible --name "^$caption\$" >"$work/window" 2>/dev/null

@@ -7,6 +7,7 @@ set -eu
 cpl=$1
 prefix=$2
 scripts="$(cd "$(dirname "$0")/../../scripts" && pwd)"
+. "$(dirname "$0")/../support/shell-support.sh"
 
 name="Host Name 1"
 digits="A1B2C3D4E5F6"
@@ -30,11 +31,6 @@ stop() {
 }
 trap stop EXIT
 trap 'exit 1' INT TERM
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 # The X driver, a crash ends the process instead of starting a debugger.
 KESTRUNE_WINE_GRAPHICS=x11 "$scripts/wine-prefix.sh"

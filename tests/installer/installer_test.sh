@@ -47,6 +47,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 [ "$KESTRUNE_WINDOWS" = win32 ] && export WINEARCH=win32
 . "$(dirname "$KESTRUNE_WINE_PREFIX")/wine-loader.sh"
+test_name="$KESTRUNE_WINDOWS $step"
+. "$(dirname "$0")/../support/shell-support.sh"
 
 # Wine's own output, and its background processes' (which would keep CTest
 # waiting on our output), goes to this log; program output to files.
@@ -65,12 +67,6 @@ if [ "$KESTRUNE_WINDOWS" = win64 ]; then
 else
     view=32 other_view=""   # 32-bit Windows has one registry view
 fi
-
-fail() {
-    echo "FAIL ($KESTRUNE_WINDOWS $step): $*"
-    exit 1
-}
-note() { echo "$KESTRUNE_WINDOWS $step: $*"; }
 
 # wine_to FILE PROGRAM ARGS...: runs a Windows program, its output to FILE.
 # The 64-bit loader hands a 32-bit program in a 64-bit prefix on to the
@@ -304,12 +300,8 @@ prefix)
     exit 0
     ;;
 nsis-contents)
-    # 7-Zip unpacks NSIS archives; -aou names the second Kestrune.cpl Kestrune_1.cpl.
     dir="$WINEPREFIX.work/$step"
-    rm -rf "$dir"
-    mkdir -p "$dir"
-    7z x -y -aou -o"$dir" "$KESTRUNE_SETUP" >"$dir.out" 2>&1 ||
-        fail "7-Zip cannot unpack the setup: $(tail -n 3 "$dir.out")"
+    why=$(unpack_setup "$KESTRUNE_SETUP" "$dir") || fail "7-Zip cannot unpack the setup: $why"
     expect_eq "the applets in the setup" "$(cd "$dir" && ls Kestrune*.cpl | tr '\n' ' ')" "Kestrune.cpl Kestrune_1.cpl "
     for cpl in "$KESTRUNE_CPL_X86" "$KESTRUNE_CPL_X64"; do
         cmp -s "$cpl" "$dir/Kestrune.cpl" || cmp -s "$cpl" "$dir/Kestrune_1.cpl" || fail "the setup does not carry $cpl"

@@ -10,14 +10,13 @@
 # Environment (from CTest): KESTRUNE_SOURCE, KESTRUNE_WORK (this test's
 # folder), KESTRUNE_VERSION, KESTRUNE_UNSIGNED (the unsigned i686 and x86_64
 # trees; empty when they sign), KESTRUNE_APPLET_TESTS_<arch> (the library
-# test program); KESTRUNE_RUN_I686=0 where 32-bit programs cannot run.
+# test program); KESTRUNE_NO_WIN32 set where 32-bit programs cannot run.
 set -eu
 : "${KESTRUNE_SOURCE:?}" "${KESTRUNE_WORK:?}" "${KESTRUNE_VERSION:?}"
 : "${KESTRUNE_APPLET_TESTS_i686:?}" "${KESTRUNE_APPLET_TESTS_x86_64:?}"
 work=$KESTRUNE_WORK chain=$KESTRUNE_WORK/chain out=$KESTRUNE_WORK/out
-started=$(date +%s) failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-note() { echo "[$(($(date +%s) - started)) s] $*"; }
+. "$KESTRUNE_SOURCE/tests/support/shell-support.sh"
+. "$KESTRUNE_SOURCE/scripts/wine-loader.sh"
 
 # The files that an i686 tree $1 and an x86_64 tree $2 ship.
 shipped() {
@@ -70,7 +69,7 @@ build_shipped "$work/again-" -DKESTRUNE_SIGN_PKCS12= -DKESTRUNE_SIGN_PASSWORD_FI
 shipped "$work/i686" "$work/x86_64" >"$work/signed.list"
 shipped "$work/again-i686" "$work/again-x86_64" | paste -d ' ' "$work/signed.list" - >"$work/pairs.list"
 while read -r signed again; do
-    if cmp -s "$signed" "$again"; then echo "same again: ${again#"$work"/}"; else fail "$again differs from $signed"; fi
+    if cmp -s "$signed" "$again"; then echo "same again: ${again#"$work"/}"; else record_failure "$again differs from $signed"; fi
 done <"$work/pairs.list"
 
 # Prints the files that the packages of the x86_64 tree $1 hold, taken out
@@ -81,26 +80,24 @@ export WINEPREFIX="$work/prefix" WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 "$KESTRUNE_SOURCE/scripts/wine-prefix.sh" >"$work/wine.log" 2>&1
 contents() {
-    printf "$work/$2/%s\n" x86-Kestrune.cpl x86-SeedSettings.dll x64-Kestrune.cpl x64-SeedSettings.dll
+    printf "$work/$2/%s\n" x86/Kestrune.cpl x86/SeedSettings.dll x64/Kestrune.cpl x64/SeedSettings.dll
     rm -rf "${WINEPREFIX:?}/drive_c/$2" "${work:?}/$2"
-    mkdir -p "$work/$2"
-    if [ "${KESTRUNE_RUN_I686:-1}" = 0 ]; then
+    setup="$1/Kestrune-$KESTRUNE_VERSION-setup.exe"
+    if [ -n "${KESTRUNE_NO_WIN32:-}" ]; then
         # The setup is a 32-bit program: unpacked, it shows both applets,
         # but only running it writes the uninstaller.
-        printf "$work/$2/%s\n" setup-Kestrune.cpl setup-Kestrune_1.cpl
-        7z x -y -aou -o"$work/$2/setup" "$1/Kestrune-$KESTRUNE_VERSION-setup.exe" >/dev/null 2>&1 || true
-        for f in Kestrune.cpl Kestrune_1.cpl; do cp "$work/$2/setup/$f" "$work/$2/setup-$f" || true; done
+        printf "$work/$2/setup/%s\n" Kestrune.cpl Kestrune_1.cpl
+        unpack_setup "$setup" "$work/$2/setup" >/dev/null || true
     else
-        printf "$work/$2/%s\n" setup-Uninstall.exe setup-Kestrune.cpl
-        wine "$1/Kestrune-$KESTRUNE_VERSION-setup.exe" /S "/D=C:\\$2" </dev/null >>"$work/wine.log" 2>&1 || true
+        printf "$work/$2/setup/%s\n" Uninstall.exe Kestrune.cpl
+        "$(program_loader "$setup")" "$setup" /S "/D=C:\\$2" </dev/null >>"$work/wine.log" 2>&1 || true
         wineserver -w
-        for f in Uninstall.exe Kestrune.cpl; do cp "$WINEPREFIX/drive_c/$2/$f" "$work/$2/setup-$f" || true; done
+        # The next install moves them into its own folder.
+        mkdir -p "$work/$2/setup"
+        for f in Uninstall.exe Kestrune.cpl; do cp "$WINEPREFIX/drive_c/$2/$f" "$work/$2/setup/" || true; done
     fi
     for arch in x86 x64; do
-        msi="$1/Kestrune-$KESTRUNE_VERSION-$arch.msi"
-        msiextract -C "$work/$2/$arch" "$msi" >/dev/null || true
-        find "$work/$2/$arch" -name Kestrune.cpl -exec mv {} "$work/$2/$arch-Kestrune.cpl" \;
-        msiinfo extract "$msi" Binary.SeedSettings >"$work/$2/$arch-SeedSettings.dll" || true
+        unpack_msi "$1/Kestrune-$KESTRUNE_VERSION-$arch.msi" "$work/$2/$arch" || true
     done
 }
 
@@ -133,11 +130,11 @@ while read -r expected f; do
     elif grep -Eq '^(No signature found|MSI file has no signature)' "$out"; then
         got=none
     fi
-    if [ "$got" = "$expected" ]; then echo "$got: ${f#"$work"/}"; else fail "$f: $got, not $expected: $(cat "$out")"; fi
+    if [ "$got" = "$expected" ]; then echo "$got: ${f#"$work"/}"; else record_failure "$f: $got, not $expected: $(cat "$out")"; fi
 done <"$work/cases"
 
 for arch in x86_64 i686; do
-    if [ "$arch" = i686 ] && [ "${KESTRUNE_RUN_I686:-1}" = 0 ]; then
+    if [ "$arch" = i686 ] && [ -n "${KESTRUNE_NO_WIN32:-}" ]; then
         note "i686: no library test, this machine runs no 32-bit programs"
         continue
     fi
@@ -148,17 +145,17 @@ for arch in x86_64 i686; do
         </dev/null >"$out" 2>&1; then
         grep -E '^\[  PASSED  \]' "$out"
     else
-        fail "$arch: the library test fails on the signed applet: $(tail -20 "$out")"
+        record_failure "$arch: the library test fails on the signed applet: $(tail -20 "$out")"
     fi
 done
 # The product in the real host, as the i686 tree's host test runs it.
-if [ "${KESTRUNE_RUN_I686:-1}" != 0 ]; then
+if [ -z "${KESTRUNE_NO_WIN32:-}" ]; then
     note "i686: the signed Kestrune.cpl in Wine's control.exe"
     if sh "$KESTRUNE_SOURCE/tests/host/control-panel-test.sh" "$work/i686/Kestrune.cpl" "$work/host-prefix" \
         </dev/null >"$out" 2>&1; then
         grep '^PASS' "$out"
     else
-        fail "i686: the host test fails: $(tail -20 "$out")"
+        record_failure "i686: the host test fails: $(tail -20 "$out")"
     fi
 fi
 wineserver -k >/dev/null 2>&1 || true
