@@ -1,9 +1,9 @@
 #!/bin/sh
 # Two releases of the current commit must be the same, byte for byte:
 # scripts/release.sh runs in two fresh clones whose folders differ in name
-# and length, minutes apart, with another umask, time zone and locale, and
-# (when this runs as root) as another user; nothing else carries over from
-# this environment, the signing variables included. Stops at the first file
+# and length, at other times in zones a day apart, with another umask and
+# locale, and (when this runs as root) as another user; nothing else carries
+# over from this environment, the signing variables included. Stops at the first file
 # that differs and names it; the last line is the verdict.
 # Usage: rebuild_test.sh WORK   (a scratch folder, emptied first)
 set -eu
