@@ -102,7 +102,10 @@ contents() {
 }
 
 # Each case: the signature a file must have. "leaf": SHA-256 by the leaf,
-# verifies against the root; "broken": fails verification; "none": none.
+# verifies against the root, signed at the commit's time (no timestamp
+# server here), so that a signed release can be built again alike;
+# "broken": fails verification; "none": none.
+signed_at=$(LC_ALL=C date -u -d "@${SOURCE_DATE_EPOCH:-$(git -C "$KESTRUNE_SOURCE" log -1 --format=%ct)}" '+%b %e %H:%M:%S %Y GMT')
 {
     shipped "$work/i686" "$work/x86_64" | sed 's/^/leaf /'
     contents "$work/x86_64" signed | sed 's/^/leaf /'
@@ -126,7 +129,8 @@ while read -r expected f; do
     got=broken
     if osslsigncode verify -CAfile "$chain/root.pem" -in "$f" >"$out" 2>&1; then
         signer=$(awk '/^Signer.s certificate:/ { s = 1 } s && /Serial :/ { print $3; exit }' "$out")
-        grep -q '^Message digest algorithm *: SHA256' "$out" && [ "$signer" = "$leaf_serial" ] && got=leaf
+        grep -q '^Message digest algorithm *: SHA256' "$out" && [ "$signer" = "$leaf_serial" ] &&
+            grep -qx "[[:space:]]*Signing time: $signed_at" "$out" && got=leaf
     elif grep -Eq '^(No signature found|MSI file has no signature)' "$out"; then
         got=none
     fi
