@@ -68,7 +68,10 @@ if(CMAKE_SCRIPT_MODE_FILE)
         message(FATAL_ERROR "Could not sign ${file}, so it is deleted:\n${output}")
     endif()
     if(KESTRUNE_SIGN_PKCS12 AND KESTRUNE_SIGN_SIGNATURES)
+        # A file built again signs again: its new signature replaces the one
+        # kept (osslsigncode overwrites nothing).
         file(MAKE_DIRECTORY "${KESTRUNE_SIGN_SIGNATURES}")
+        file(REMOVE "${kept}")
         execute_process(
             COMMAND "${KESTRUNE_OSSLSIGNCODE}" extract-signature -in "${signed}" -out "${kept}"
             RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
