@@ -45,5 +45,8 @@ for f in $files; do
     cmp "$first/$f" "$second/$f" || fail "the two builds differ: ${f#./}"
     n=$((n + 1))
 done
+# Windows Installer would take the two packages for one: each needs its own code.
+codes=$(for a in x86 x64; do msiinfo suminfo "$first"/*-"$a".msi | sed -n 's/^Revision number (UUID): //p'; done)
+[ "$(printf '%s\n' "$codes" | sort -u | grep -c .)" -eq 2 ] || fail "the MSI packages' package codes: $codes"
 note "done"
 echo "two builds identical ($n files, $(($(date +%s) - test_started)) s)"
