@@ -18,7 +18,9 @@ root=$(pwd)
 
 ./scripts/install-deps.sh
 
-if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+# Assigned first, so that a git that cannot read the checkout stops it here.
+changes=$(git status --porcelain --untracked-files=no)
+if [ -n "$changes" ]; then
     echo "The checkout has uncommitted changes: a release is built from a commit." >&2
     exit 1
 fi
