@@ -30,6 +30,9 @@
 
 Unicode true
 SetCompressor /SOLID lzma
+; The installed files get the time they are installed, not the build's: the
+; same commit makes the same setup.
+SetDateSave off
 RequestExecutionLevel admin
 
 !define PRODUCT "Orvex Network Driver"

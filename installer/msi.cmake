@@ -40,6 +40,31 @@ function(kestrune_msi arch version output)
     set(stage ${CMAKE_CURRENT_BINARY_DIR}/msi-${arch}-${version})
     file(MAKE_DIRECTORY ${stage})
     set(source ${CMAKE_SOURCE_DIR}/installer/Kestrune.wxs)
+
+    # The same commit makes the same package. wixl gives each build random
+    # product and package codes and its own time, in the summary information,
+    # and stores the payload's file times: so the codes are derived here from
+    # the version and the commit, in the architecture's UpgradeCode as
+    # namespace (they differ between releases and between the two packages),
+    # and the times are the commit's. Outside a git checkout wixl's random
+    # codes stay.
+    set(product_code "*")
+    set(summary "PropertyId\tValue\ni2\tl255\n_SummaryInformation\tPropertyId\n")
+    if(KESTRUNE_COMMIT)
+        string(UUID product_code NAMESPACE ${KESTRUNE_UPGRADE_CODE_${arch}}
+               NAME "product ${version} ${KESTRUNE_COMMIT}" TYPE SHA1 UPPER)
+        string(UUID package_code NAMESPACE ${KESTRUNE_UPGRADE_CODE_${arch}}
+               NAME "package ${version} ${KESTRUNE_COMMIT}" TYPE SHA1 UPPER)
+        string(APPEND summary "9\t{${package_code}}\n")
+    endif()
+    # CMake's clock reads SOURCE_DATE_EPOCH: the commit's time, in UTC.
+    set(saved "$ENV{SOURCE_DATE_EPOCH}")
+    set(ENV{SOURCE_DATE_EPOCH} ${KESTRUNE_SOURCE_DATE_EPOCH})
+    string(TIMESTAMP time "%Y/%m/%d %H:%M:%S" UTC)
+    set(ENV{SOURCE_DATE_EPOCH} "${saved}")
+    string(APPEND summary "12\t${time}\n13\t${time}\n")
+    # Rewritten only when it changes, so that a new commit rebuilds the package.
+    file(CONFIGURE OUTPUT ${stage}/summary.idt CONTENT "${summary}")
     # wixl's own, for MajorUpgrade, and ours.
     set(secure "SETTINGSFILE;WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED")
     # Signed last: the signature covers the finished database.
@@ -48,8 +73,10 @@ function(kestrune_msi arch version output)
         OUTPUT ${output}
         COMMAND ${CMAKE_COMMAND} -E copy ${applet} ${stage}/Kestrune.cpl
         COMMAND ${CMAKE_COMMAND} -E copy ${seed} ${stage}/SeedSettings.dll
+        COMMAND touch -d @${KESTRUNE_SOURCE_DATE_EPOCH} Kestrune.cpl SeedSettings.dll
         COMMAND ${KESTRUNE_WIXL} -a ${arch} -o ${output}
                 -D Arch=${arch}
+                -D ProductCode=${product_code}
                 -D ProductVersion=${product_version}
                 -D UpgradeCode=${KESTRUNE_UPGRADE_CODE_${arch}}
                 -D Applet=Kestrune.cpl
@@ -60,9 +87,11 @@ function(kestrune_msi arch version output)
         # wixl cannot mark a property secure: without it, Windows Installer
         # may drop SETTINGSFILE on its way to an elevated install.
         COMMAND ${KESTRUNE_MSIBUILD} ${output} -q "UPDATE `Property` SET `Value` = '${secure}' WHERE `Property` = 'SecureCustomProperties'"
+        # libmsi reads the times in the local time zone.
+        COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${KESTRUNE_MSIBUILD} ${output} -i summary.idt
         ${sign}
         WORKING_DIRECTORY ${stage}
-        DEPENDS ${source} ${depends}
+        DEPENDS ${source} ${depends} ${stage}/summary.idt
         COMMENT "Building the MSI package ${output} (ProductVersion ${product_version})"
         VERBATIM)
 endfunction()

@@ -139,6 +139,19 @@ if [ -n "$installer" ]; then
     fi
 fi
 
+# The release, built twice from fresh clones of this commit: the same bytes.
+if [ -n "$installer" ]; then
+    echo "== release: two builds"
+    log=$root/build/release.log
+    rm -f "$log.status"
+    { code=0; sh "$root/tests/release/rebuild_test.sh" "$root/build/release" 2>&1 || code=$?; echo "$code" >"$log.status"; } |
+        tee "$log"
+    r=passed
+    [ "$(cat "$log.status" 2>/dev/null || echo 1)" -eq 0 ] || { r=FAILED; status=1; }
+    summary="${summary}release: $(tail -n 1 "$log") [$r]
+"
+fi
+
 echo "== summary"
 printf '%s' "$summary"
 exit $status

@@ -5,7 +5,8 @@
 # packages hold must carry an SHA-256 signature by the leaf that verifies
 # against the root, a changed byte must fail, the signed applets must pass
 # the library test (the i686 one the real host's too), and the unsigned
-# trees' files must carry no signature.
+# trees' files must carry no signature. Built again without the certificate,
+# from the signatures the signed build kept, every shipped file is the same.
 # Environment (from CTest): KESTRUNE_SOURCE, KESTRUNE_WORK (this test's
 # folder), KESTRUNE_VERSION, KESTRUNE_UNSIGNED (the unsigned i686 and x86_64
 # trees; empty when they sign), KESTRUNE_APPLET_TESTS_<arch> (the library
@@ -26,7 +27,7 @@ shipped() {
 
 if [ ! -f "$chain/leaf.p12" ]; then
     note "making a throwaway root and code-signing leaf"
-    rm -rf "$chain" "$work/i686" "$work/x86_64"
+    rm -rf "$chain" "$work/i686" "$work/x86_64" "$work/signatures"
     mkdir -p "$chain"
     printf '%s\n' "[req]" "distinguished_name = dn" "[dn]" "[root]" "basicConstraints = critical, CA:true" \
         "keyUsage = critical, keyCertSign" "[leaf]" "basicConstraints = critical, CA:false" \
@@ -44,18 +45,32 @@ if [ ! -f "$chain/leaf.p12" ]; then
 fi
 leaf_serial=$(openssl x509 -in "$chain/leaf.pem" -noout -serial | sed 's/^serial=//')
 
-# The shipped files are made again each run (a link, makensis, wixl), so
-# that they show what the build does now.
+# Builds the shipped files in the trees <$1>i686 and <$1>x86_64, with the
+# signing options after it. They are made again each run (a link, makensis,
+# wixl), so that they show what the build does now.
+build_shipped() {
+    prefix=$1
+    shift
+    shipped "${prefix}i686" "${prefix}x86_64" | while IFS= read -r f; do rm -f "$f"; done
+    for arch in i686 x86_64; do
+        log="${prefix}build-$arch.log"
+        [ "$arch" = x86_64 ] && set -- "$@" -DKESTRUNE_I686_BUILD="${prefix}i686"
+        { cmake -S "$KESTRUNE_SOURCE" -B "$prefix$arch" -DBUILD_TESTING=OFF \
+            -DCMAKE_TOOLCHAIN_FILE="$KESTRUNE_SOURCE/cmake/toolchain-$arch.cmake" "$@" &&
+            cmake --build "$prefix$arch" -j 2; } >"$log" 2>&1 || { cat "$log"; exit 1; }
+    done
+}
 note "building the shipped files, signed"
-shipped "$work/i686" "$work/x86_64" | while IFS= read -r f; do rm -f "$f"; done
-for arch in i686 x86_64; do
-    set -- -DCMAKE_TOOLCHAIN_FILE="$KESTRUNE_SOURCE/cmake/toolchain-$arch.cmake" -DBUILD_TESTING=OFF \
-        -DKESTRUNE_SIGN_PKCS12="$chain/leaf.p12" -DKESTRUNE_SIGN_PASSWORD_FILE="$chain/password" \
-        -DKESTRUNE_SIGN_TIMESTAMP_URL=
-    [ "$arch" = x86_64 ] && set -- "$@" -DKESTRUNE_I686_BUILD="$work/i686"
-    { cmake -S "$KESTRUNE_SOURCE" -B "$work/$arch" "$@" && cmake --build "$work/$arch" -j 2; } \
-        >"$work/build-$arch.log" 2>&1 || { cat "$work/build-$arch.log"; exit 1; }
-done
+build_shipped "$work/" -DKESTRUNE_SIGN_PKCS12="$chain/leaf.p12" -DKESTRUNE_SIGN_PASSWORD_FILE="$chain/password" \
+    -DKESTRUNE_SIGN_TIMESTAMP_URL= -DKESTRUNE_SIGN_SIGNATURES="$work/signatures"
+note "building them again from the signatures it kept"
+build_shipped "$work/again-" -DKESTRUNE_SIGN_PKCS12= -DKESTRUNE_SIGN_PASSWORD_FILE= \
+    -DKESTRUNE_SIGN_SIGNATURES="$work/signatures"
+shipped "$work/i686" "$work/x86_64" >"$work/signed.list"
+shipped "$work/again-i686" "$work/again-x86_64" | paste -d ' ' "$work/signed.list" - >"$work/pairs.list"
+while read -r signed again; do
+    if cmp -s "$signed" "$again"; then echo "same again: ${again#"$work"/}"; else record_failure "$again differs from $signed"; fi
+done <"$work/pairs.list"
 
 # Prints the files that the packages of the x86_64 tree $1 hold, taken out
 # into $work/$2, first their names, so that one not taken out fails its
@@ -87,7 +102,10 @@ contents() {
 }
 
 # Each case: the signature a file must have. "leaf": SHA-256 by the leaf,
-# verifies against the root; "broken": fails verification; "none": none.
+# verifies against the root, signed at the commit's time (no timestamp
+# server here), so that a signed release can be built again alike;
+# "broken": fails verification; "none": none.
+signed_at=$(LC_ALL=C date -u -d "@${SOURCE_DATE_EPOCH:-$(git -C "$KESTRUNE_SOURCE" log -1 --format=%ct)}" '+%b %e %H:%M:%S %Y GMT')
 {
     shipped "$work/i686" "$work/x86_64" | sed 's/^/leaf /'
     contents "$work/x86_64" signed | sed 's/^/leaf /'
@@ -111,7 +129,8 @@ while read -r expected f; do
     got=broken
     if osslsigncode verify -CAfile "$chain/root.pem" -in "$f" >"$out" 2>&1; then
         signer=$(awk '/^Signer.s certificate:/ { s = 1 } s && /Serial :/ { print $3; exit }' "$out")
-        grep -q '^Message digest algorithm *: SHA256' "$out" && [ "$signer" = "$leaf_serial" ] && got=leaf
+        grep -q '^Message digest algorithm *: SHA256' "$out" && [ "$signer" = "$leaf_serial" ] &&
+            grep -qx "[[:space:]]*Signing time: $signed_at" "$out" && got=leaf
     elif grep -Eq '^(No signature found|MSI file has no signature)' "$out"; then
         got=none
     fi
