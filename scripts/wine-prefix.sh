@@ -65,6 +65,23 @@ $display
 "Auto"="1"
 REG
 env -u DISPLAY -u WAYLAND_DISPLAY "$loader" regedit.exe /S "$reg" >>"$WINEPREFIX.boot.log" 2>&1
+# Windows links its UI fonts to Japanese ones on every code page, and a
+# Japanese language pack brings "MS UI Gothic"; Wine does either only on code
+# page 932. Without them a Japanese display language on another code page
+# draws every character as a box.
+case "${KESTRUNE_WINE_UI_LANG:-}:${KESTRUNE_WINE_LANG:-}" in
+ja_*:ja_*) ;;
+ja_*:*)
+    japanese=IPAGothic
+    env -u DISPLAY -u WAYLAND_DISPLAY "$loader" reg.exe add 'HKCU\Software\Wine\Fonts\Replacements' \
+        /v "MS UI Gothic" /d "$japanese" /f >>"$WINEPREFIX.boot.log" 2>&1
+    for face in Tahoma "MS Sans Serif" "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
+        env -u DISPLAY -u WAYLAND_DISPLAY "$loader" reg.exe add \
+            'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+            /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,$japanese" /f >>"$WINEPREFIX.boot.log" 2>&1
+    done
+    ;;
+esac
 wineserver -w
 install_fonts
 touch "$WINEPREFIX/.kestrune-ready"
