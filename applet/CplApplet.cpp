@@ -31,8 +31,8 @@ void ReportSaveFailure(HWND hwndCPl, DWORD error)
                        nullptr, error, 0, reinterpret_cast<LPWSTR>(&reason), 0, nullptr)) {
         std::wstring line = reason;
         line.erase(line.find_last_not_of(L" \r\n") + 1);
-        const CStringW message = text;
-        text.Format(L"%s\n\n%s", message.GetString(), line.c_str());
+        text += L"\n\n";
+        text += line.c_str();
         LocalFree(reason);
     }
     ::MessageBoxW(hwndCPl, text, caption, MB_ICONEXCLAMATION | MB_OK);

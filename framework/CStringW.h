@@ -17,6 +17,7 @@ public:
     explicit CStringW(LPCSTR pszAnsi);
 
     CStringW& operator+=(wchar_t ch) { m_str += ch; return *this; }
+    CStringW& operator+=(LPCWSTR psz) { m_str += psz ? psz : L""; return *this; }
     friend bool operator==(const CStringW& a, LPCWSTR b) { return a.m_str == (b ? b : L""); }
 
     int GetLength() const { return static_cast<int>(m_str.size()); }

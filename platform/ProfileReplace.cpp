@@ -1,5 +1,7 @@
 #include "platform/ProfileReplace.h"
 
+#include "framework/CStringW.h"
+
 #include <sddl.h>
 
 #include <atomic>
@@ -335,10 +337,10 @@ std::string ReplaceLockName(LPCSTR fullPath)
 {
     // A name takes no backslash: the path goes in as a hash (FNV-1a) of its
     // upper-case UTF-16 text.
-    const int length = MultiByteToWideChar(CP_ACP, 0, fullPath, -1, nullptr, 0);
-    std::wstring path(length > 0 ? length : 0, L'\0'), upper(path);
-    MultiByteToWideChar(CP_ACP, 0, fullPath, -1, path.data(), length);
-    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, path.data(), length, upper.data(), length);
+    const CStringW path(fullPath);
+    const int length = path.GetLength() + 1;   // the terminator too
+    std::wstring upper(static_cast<size_t>(length), L'\0');
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, path, length, upper.data(), length);
     unsigned long long hash = 14695981039346656037ull;
     for (const wchar_t c : upper) {
         hash ^= c;
