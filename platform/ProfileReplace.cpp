@@ -1,13 +1,16 @@
 #include "platform/ProfileReplace.h"
 
 #include "framework/CStringW.h"
+#include "platform/ProfileCompose.h"
+#include "platform/ProfileFormat.h"
 
 #include <sddl.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <map>
+#include <algorithm>
+#include <unordered_set>
 #include <string_view>
 
 namespace {
@@ -148,58 +151,71 @@ void ReleaseProfileCache(LPCSTR path)
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
 }
 
-std::string_view Trimmed(std::string_view text)
+// Every section of a file as the profile reader sees it: the first of each
+// name, the nameless one before the first header too.
+using ProfileView = std::vector<std::pair<std::string, ProfileSectionLines>>;
+
+ProfileView ReadProfileView(LPCSTR path)
 {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    std::vector<char> names(1 << 12);
+    DWORD length;
+    while ((length = GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), path)) >= names.size() - 2
+           && names.size() < (1u << 24))
+        names.resize(names.size() * 2);
+    ProfileView view{{std::string(), ReadProfileSection(path, "")}};
+    for (size_t at = 0; at < length && names[at]; at += std::strlen(names.data() + at) + 1) {
+        const std::string name = names.data() + at;
+        bool seen = false;
+        for (const auto& section : view)
+            seen = seen || SameProfileName(section.first, name);
+        if (!seen)
+            view.emplace_back(name, ReadProfileSection(path, name.c_str()));
+    }
+    return view;
 }
 
-struct NoCase {
-    bool operator()(const std::string& a, const std::string& b) const { return _stricmp(a.c_str(), b.c_str()) < 0; }
-};
-
-// Every value written reads back as written, as the profile reader trims it:
-// one section read each. Entries that were not written may be there too; of
-// an entry found twice, the first counts, as for the reader.
-bool ReadsBack(LPCSTR path, const std::vector<ProfileValue>& values)
+// The lines of a file that are not the values', section by section: what
+// the driver and every other reader of the file get from it.
+std::vector<std::string> ForeignPart(const ProfileView& view, const std::vector<ProfileValue>& values)
 {
-    std::map<std::string, std::map<std::string, std::string_view, NoCase>, NoCase> expected;
-    for (const ProfileValue& value : values)
-        expected[value.section][std::string(Trimmed(value.entry))] = Trimmed(value.value);
+    std::unordered_set<std::string> ours, ourSections;
+    for (const ProfileValue& value : values) {
+        ourSections.insert(ProfileNameKey(value.section));
+        ours.insert(ProfileNameKey(value.section) + '\n' + ProfileNameKey(value.entry));
+    }
+    std::vector<std::string> foreign;
+    for (const auto& [section, lines] : view) {
+        const std::string key = ProfileNameKey(section);
+        const bool shared = ourSections.contains(key);
+        for (const std::string& line : lines)
+            if (!shared || !ours.contains(key + '\n' + ProfileNameKey(ProfileEntryName(line))))
+                foreign.push_back(section + '\n' + line);
+    }
+    return foreign;
+}
 
-    std::vector<char> buffer(1 << 16);
-    for (auto& [section, entries] : expected) {
-        DWORD length;
-        while ((length = GetPrivateProfileSectionA(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()), path))
-               >= buffer.size() - 2)
-            buffer.resize(buffer.size() * 2);
-        for (const char* line = buffer.data(); *line; line += std::strlen(line) + 1) {
-            const char* equals = std::strchr(line, '=');
-            if (!equals)
-                continue;
-            const auto entry = entries.find(std::string(Trimmed({line, static_cast<size_t>(equals - line)})));
-            if (entry == entries.end())
-                continue;
-            if (Trimmed(equals + 1) != entry->second)
-                return false;
-            entries.erase(entry);
-        }
-        if (!entries.empty())
+// Every value reads back as written: the writer drops the blanks before a
+// value, the reader the blanks around it.
+bool HoldsValues(const ProfileView& view, const std::vector<ProfileValue>& values)
+{
+    std::vector<std::pair<std::string, ProfileEntryIndex>> sections;
+    for (const auto& [section, lines] : view)
+        sections.emplace_back(ProfileNameKey(section), ProfileEntryIndex(lines));
+    for (const ProfileValue& value : values) {
+        const std::string key = ProfileNameKey(value.section);
+        const auto section = std::find_if(sections.begin(), sections.end(), [&](const auto& s) { return s.first == key; });
+        const auto stored = section == sections.end() ? std::nullopt : section->second.Find(value.entry);
+        if (!stored || *stored != TrimProfileBlanks(value.value))
             return false;
     }
     return true;
 }
 
 // Some profile writers report success on a full disk and leave the file cut
-// short (Wine's does): a failed check where the whole text could not fit
-// names the full disk.
-DWORD CheckError(LPCSTR path, const std::vector<ProfileValue>& values)
+// short (Wine's does): a failed check where needed bytes could not fit names
+// the full disk.
+DWORD CheckError(LPCSTR path, ULONGLONG needed)
 {
-    ULONGLONG needed = 0;
-    for (const ProfileValue& value : values)
-        needed += value.entry.size() + value.value.size() + 3;   // entry=value CR LF
     WIN32_FILE_ATTRIBUTE_DATA file{};
     GetFileAttributesExA(path, GetFileExInfoStandard, &file);
     const ULONGLONG size = (ULONGLONG{file.nFileSizeHigh} << 32) | file.nFileSizeLow;
@@ -207,6 +223,44 @@ DWORD CheckError(LPCSTR path, const std::vector<ProfileValue>& values)
     if (GetDiskFreeSpaceExA(FolderOf(path).c_str(), &available, nullptr, nullptr) && available.QuadPart + size < needed)
         return ERROR_DISK_FULL;
     return ERROR_WRITE_FAULT;
+}
+
+DWORD ReadWholeFile(LPCSTR path, std::string& text)
+{
+    text.clear();
+    const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    DWORD error = ERROR_SUCCESS;
+    char chunk[1 << 16];
+    for (DWORD read = 1; read && !error;) {
+        if (!ReadFile(file, chunk, sizeof chunk, &read, nullptr))
+            error = GetLastError();
+        else
+            text.append(chunk, read);
+    }
+    CloseHandle(file);
+    return error;
+}
+
+// The whole text in one write; a write that reports success and writes less
+// fails too.
+DWORD WriteWholeFile(LPCSTR path, const std::string& text)
+{
+    const HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    DWORD written = 0, error = ERROR_SUCCESS;
+    if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
+        error = GetLastError();
+    else if (written != text.size())
+        error = ERROR_DISK_FULL;
+    else if (!SetEndOfFile(file))
+        error = GetLastError();
+    CloseHandle(file);
+    return error;
 }
 
 DWORD FlushToDisk(LPCSTR path)
@@ -220,25 +274,53 @@ DWORD FlushToDisk(LPCSTR path)
     return error;
 }
 
-// The writes, the check and the flush, into the copy or into the file itself.
-ReplaceResult WriteAndCheck(LPCSTR path, const std::vector<ProfileValue>& values)
+// What a save writes, worked out before anything is: the file's bytes now,
+// what its other readers get from it, and its new text where the applet
+// composes it (else the values go in through the profile writer).
+struct SavePlan {
+    std::string current;
+    std::vector<std::string> foreign;
+    bool composed = false;
+    std::string text;
+};
+
+ReplaceResult WriteValues(LPCSTR path, const std::vector<ProfileValue>& values)
 {
+    for (const ProfileValue& value : values)
+        if (!WritePrivateProfileStringA(value.section, value.entry.c_str(), value.value.c_str(), path))
+            return Failed(ReplaceStep::Write, GetLastError());
+    return {};
+}
+
+// The writes, the checks and the flush, into the copy or into the file
+// itself. The checks: the bytes are the composed text, every value reads as
+// written, and every other entry reads as before.
+ReplaceResult WriteAndCheck(LPCSTR path, const SavePlan& plan, const std::vector<ProfileValue>& values)
+{
+    ULONGLONG needed = plan.text.size();
     ReleaseProfileCache(path);
-    bool written = true;
-    DWORD error = ERROR_SUCCESS;
-    for (const ProfileValue& value : values) {
-        written = WritePrivateProfileStringA(value.section, value.entry.c_str(), value.value.c_str(), path);
-        if (!written) {
-            error = GetLastError();
-            break;
-        }
+    if (plan.composed) {
+        if (const DWORD error = WriteWholeFile(path, plan.text))
+            return Failed(ReplaceStep::Write, error);
+        std::string written;
+        if (const DWORD error = ReadWholeFile(path, written))
+            return Failed(ReplaceStep::Check, error);
+        if (written != plan.text)
+            return Failed(ReplaceStep::Check, CheckError(path, needed));
+    } else {
+        const ReplaceResult result = WriteValues(path, values);
+        ReleaseProfileCache(path);
+        if (!result)
+            return result;
+        needed = plan.current.size();
+        for (const ProfileValue& value : values)
+            needed += value.entry.size() + value.value.size() + 3;   // entry=value CR LF
     }
     ReleaseProfileCache(path);
-    if (!written)
-        return Failed(ReplaceStep::Write, error);
-    if (!ReadsBack(path, values))
-        return Failed(ReplaceStep::Check, CheckError(path, values));
-    if ((error = FlushToDisk(path)))
+    const ProfileView view = ReadProfileView(path);
+    if (!HoldsValues(view, values) || ForeignPart(view, values) != plan.foreign)
+        return Failed(ReplaceStep::Check, CheckError(path, needed));
+    if (const DWORD error = FlushToDisk(path))
         return Failed(ReplaceStep::Flush, error);
     return {};
 }
@@ -324,10 +406,21 @@ DWORD PutInPlace(LPCSTR copy, LPCSTR file, bool replace)
     return error;
 }
 
-ReplaceResult WriteInPlace(LPCSTR file, const std::vector<ProfileValue>& values, ReplaceStep because)
+// In the file itself; a failed save writes the old bytes back, so that the
+// file stays as it was wherever the disk allows.
+ReplaceResult WriteInPlace(LPCSTR file, bool fileExists, const SavePlan& plan, const std::vector<ProfileValue>& values,
+                           ReplaceStep because)
 {
-    ReplaceResult result = WriteAndCheck(file, values);
+    ReplaceResult result = WriteAndCheck(file, plan, values);
     result.inPlaceBecause = because;
+    std::string now;
+    if (!result && (ReadWholeFile(file, now) != ERROR_SUCCESS || now != plan.current)) {
+        if (!fileExists)
+            DeleteFileA(file);
+        else if (WriteWholeFile(file, plan.current) == ERROR_SUCCESS)
+            FlushToDisk(file);
+        ReleaseProfileCache(file);
+    }
     return result;
 }
 
@@ -372,11 +465,22 @@ ReplaceResult ReplaceProfileFile(LPCSTR pszFile, const std::vector<ProfileValue>
     if (fileExists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         return Failed(ReplaceStep::Write, ERROR_ACCESS_DENIED);
 
+    SavePlan plan;
+    if (fileExists)
+        if (const DWORD error = ReadWholeFile(full, plan.current))
+            return Failed(ReplaceStep::Copy, error);
+    ReleaseProfileCache(full);
+    plan.foreign = ForeignPart(ReadProfileView(full), values);
+    plan.composed = ComposeRefusalOf(plan.current) == ComposeRefusal::None;
+    if (plan.composed)
+        plan.text = ComposeProfileText(plan.current, values);
+
     std::string copy;
     if (const DWORD error = MakeCopy(file, fileExists, copy))
-        return error == ERROR_ACCESS_DENIED ? WriteInPlace(full, values, ReplaceStep::Copy) : Failed(ReplaceStep::Copy, error);
+        return error == ERROR_ACCESS_DENIED ? WriteInPlace(full, fileExists, plan, values, ReplaceStep::Copy)
+                                            : Failed(ReplaceStep::Copy, error);
 
-    ReplaceResult result = WriteAndCheck(copy.c_str(), values);
+    ReplaceResult result = WriteAndCheck(copy.c_str(), plan, values);
     ReplaceStep inPlace = ReplaceStep::None;
     if (result && fileExists)
         inPlace = TakeSecurity(copy.c_str(), full);
@@ -389,5 +493,5 @@ ReplaceResult ReplaceProfileFile(LPCSTR pszFile, const std::vector<ProfileValue>
     }
     if (!result || inPlace != ReplaceStep::None)
         RemoveFile(copy);
-    return inPlace != ReplaceStep::None ? WriteInPlace(full, values, inPlace) : result;
+    return inPlace != ReplaceStep::None ? WriteInPlace(full, fileExists, plan, values, inPlace) : result;
 }

@@ -1,7 +1,9 @@
-// The table laid out as the file's values; the platform writes them, one
-// private-profile call each, and replaces the file with them.
+// The table laid out as the file's values, and read back from the file's
+// five sections.
 
 #include "settings/DeviceTableFile.h"
+
+#include "platform/ProfileFormat.h"
 
 #include <cstring>
 #include <string>
@@ -17,15 +19,19 @@ constexpr char kSectionTcp[] = "Tcp";
 
 constexpr char kDefaultProtectNo[] = "00";
 
-// A value of at most kDeviceNameLimit characters, all the reader returns.
-CString ReadText(LPCSTR pszFile, LPCSTR pszSection, LPCSTR pszEntry, LPCSTR pszDefault)
+// The reader's text of an entry, or fallback where it gives that or an
+// empty text: the file gives what it holds, and no more.
+CString TextOf(const ProfileEntryIndex& section, LPCSTR entry, LPCSTR fallback)
 {
-    constexpr int kBufferSize = kDeviceNameLimit + 1;
-    CString value;
-    GetPrivateProfileStringA(pszSection, pszEntry, pszDefault, value.GetBuffer(kBufferSize - 1),
-                             kBufferSize, pszFile);
-    value.ReleaseBuffer();
-    return value;
+    const auto stored = section.Find(entry);
+    const std::string text = stored ? ProfileReaderText(*stored) : std::string();
+    return text.empty() ? CString(fallback) : CString(text.c_str());
+}
+
+UINT NumberOf(const ProfileEntryIndex& section, LPCSTR entry, UINT fallback)
+{
+    const auto stored = section.Find(entry);
+    return stored ? ProfileReaderNumber(*stored, fallback) : fallback;
 }
 
 } // namespace
@@ -37,39 +43,43 @@ CString NameForFile(const CString& name)
     if (length == 0)
         return line;
 
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
     const char first = line.GetAt(0);
     const char last = line.GetAt(length - 1);
-    const bool trimmed = blank(first) || blank(last);
+    const bool trimmed = IsProfileBlank(first) || IsProfileBlank(last);
     const bool unquoted = length >= 2 && first == last && (first == '"' || first == '\'');
-    return trimmed || unquoted ? "\"" + line + "\"" : line;
+    // The quotes must fit in what the reader returns, or they would stay.
+    return (trimmed || unquoted) && length + 2 <= kDeviceNameLimit ? "\"" + line + "\"" : line;
+}
+
+bool NameFitsFile(const CString& name)
+{
+    const std::string stored(TrimProfileBlanks(static_cast<LPCSTR>(NameForFile(name))));
+    return ProfileReaderText(stored) == static_cast<LPCSTR>(name);
 }
 
 void ReadDeviceTable(LPCSTR pszFile, const DeviceTableArrays& table)
 {
+    // One read per section: the profile functions still parse the file, and
+    // each entry is taken from its lines as a read of its own would give it.
+    const ProfileSectionLines lines[] = {
+        ReadProfileSection(pszFile, kSectionName),     ReadProfileSection(pszFile, kSectionIP),
+        ReadProfileSection(pszFile, kSectionProtect),  ReadProfileSection(pszFile, kSectionDeviceID),
+        ReadProfileSection(pszFile, kSectionTcp),
+    };
+    const ProfileEntryIndex names(lines[0]), ips(lines[1]), protects(lines[2]), ids(lines[3]), transports(lines[4]);
     for (int i = 0; i < kDeviceCount; ++i) {
-        CString entry;
-        entry.Format("%d", i);
-        CString defaultName;
-        defaultName.Format("ZONE%d", i + 1);
-
-        table.names[i] = ReadText(pszFile, kSectionName, entry, defaultName);
-        if (table.names[i].IsEmpty())
-            table.names[i] = defaultName;
-
-        table.ipAddresses[i] = GetPrivateProfileIntA(kSectionIP, entry, 0, pszFile);
-
-        table.protectNos[i] = ReadText(pszFile, kSectionProtect, entry, kDefaultProtectNo);
-        if (table.protectNos[i].IsEmpty())
-            table.protectNos[i] = kDefaultProtectNo;
-
-        table.deviceIds[i] = static_cast<BYTE>(GetPrivateProfileIntA(kSectionDeviceID, entry, 0, pszFile));
-        table.transports[i] = static_cast<BYTE>(
-            GetPrivateProfileIntA(kSectionTcp, entry, kTransportTcpKeepAlive, pszFile));
+        char entry[8], defaultName[16];
+        wsprintfA(entry, "%d", i);
+        wsprintfA(defaultName, "ZONE%d", i + 1);
+        table.names[i] = TextOf(names, entry, defaultName);
+        table.ipAddresses[i] = NumberOf(ips, entry, 0);
+        table.protectNos[i] = TextOf(protects, entry, kDefaultProtectNo);
+        table.deviceIds[i] = static_cast<BYTE>(NumberOf(ids, entry, 0));
+        table.transports[i] = static_cast<BYTE>(NumberOf(transports, entry, kTransportTcpKeepAlive));
     }
 }
 
-ReplaceResult WriteDeviceTable(LPCSTR pszFile, const DeviceTableArrays& table)
+std::vector<ProfileValue> DeviceTableValues(const DeviceTableArrays& table)
 {
     std::vector<ProfileValue> values;
     values.reserve(kDeviceCount * 5);
@@ -82,5 +92,10 @@ ReplaceResult WriteDeviceTable(LPCSTR pszFile, const DeviceTableArrays& table)
         values.push_back({kSectionDeviceID, entry, std::to_string(table.deviceIds[i])});
         values.push_back({kSectionTcp, entry, std::to_string(table.transports[i])});
     }
-    return ReplaceProfileFile(pszFile, values);
+    return values;
+}
+
+ReplaceResult WriteDeviceTable(LPCSTR pszFile, const DeviceTableArrays& table)
+{
+    return ReplaceProfileFile(pszFile, DeviceTableValues(table));
 }

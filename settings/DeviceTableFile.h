@@ -23,10 +23,16 @@ void ReadDeviceTable(LPCSTR pszFile, const DeviceTableArrays& table);
 // ReplaceProfileFile): a reader, or a save cut short, sees the whole old
 // table or the whole new one. The result says which step failed and why.
 ReplaceResult WriteDeviceTable(LPCSTR pszFile, const DeviceTableArrays& table);
+// The table as the file's values, slot by slot, each slot's five in the
+// order of the sections: what one private-profile write each would write.
+std::vector<ProfileValue> DeviceTableValues(const DeviceTableArrays& table);
 
 // A name as written to the file, such that the profile reader returns it as
-// given: a name that the reader would trim (blanks or tabs at either end) or
-// unquote (the same quote, ' or ", at both ends) is enclosed in double quotes,
-// which the reader strips; any other name is written as it is. A value is one
-// line, so whatever follows a line break is left out.
+// given: a name that the reader would trim (0x09-0x0D, ^Z or a blank at
+// either end) or unquote (the same quote, ' or ", at both ends) is enclosed
+// in double quotes, which the reader strips, where they fit in the reader's
+// 4,095 characters; any other name is written as it is. A value is one line,
+// so whatever follows a line break is left out.
 CString NameForFile(const CString& name);
+// True when the file gives name back as it is.
+bool NameFitsFile(const CString& name);

@@ -464,7 +464,7 @@ TEST(SaveConditions, FullDiskOtherOwnerNoRoomForACopy)
         ReplaceStep failed, inPlaceBecause;
         DWORD error;
     } cases[] = {
-        {"KESTRUNE_FULL_DISK", ReplaceStep::Check, ReplaceStep::None, ERROR_DISK_FULL},
+        {"KESTRUNE_FULL_DISK", ReplaceStep::Write, ReplaceStep::None, ERROR_DISK_FULL},
         {"KESTRUNE_OTHER_OWNER", ReplaceStep::None, ReplaceStep::Owner, ERROR_SUCCESS},
         {"KESTRUNE_NO_NEW_FILE", ReplaceStep::None, ReplaceStep::Copy, ERROR_SUCCESS},
     };
@@ -482,6 +482,7 @@ TEST(SaveConditions, FullDiskOtherOwnerNoRoomForACopy)
         for (int i = 0; i < kDeviceCount; ++i)
             app.m_strDeviceName[i] = std::string(40, static_cast<char>('a' + i % 26)).c_str();
         ASSERT_TRUE(app.SaveDeviceTable());
+        WritePrivateProfileStringA("Driver", "Port", "5004", file.c_str());   // a section not ours, last
         const std::string before = ReadFileText(file), owner = Security(file, OWNER_SECURITY_INFORMATION);
 
         for (int i = 0; i < kDeviceCount; ++i)
@@ -516,6 +517,11 @@ TEST_F(DeviceTableFile, NamesReadBackAsTyped)
         {plain, plain, plain},
         {longest, longest, longest},
         {"First line\r\nSecond", "First line", "First line"},
+        {"Form feed\f", "\"Form feed\f\"", "Form feed\f"},
+        {"\vVertical tab", "\"\vVertical tab\"", "\vVertical tab"},
+        {"\x1A" "DOS end", "\"\x1A" "DOS end\"", "\x1A" "DOS end"},
+        {" " + longest.substr(3), "\" " + longest.substr(3) + "\"", " " + longest.substr(3)},   // the quotes fit
+        {" " + longest.substr(1), longest.substr(1), longest.substr(1)},   // they would not: the dialog refuses it
     };
     app.LoadDeviceTable();
     for (size_t i = 0; i < std::size(cases); ++i)

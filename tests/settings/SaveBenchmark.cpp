@@ -1,10 +1,14 @@
-// Not a test: what a save costs against the 1,280 in-place profile writes it
-// replaced, in one run. Each round writes a new table both ways, into two
-// files that hold the same old table and are of the same age; they take
-// turns going first, as a burst of writes slows whatever follows it.
+// Not a test: what a load and a save cost against the 1,280 private-profile
+// calls they replaced, in one run. Each round writes a new table both ways,
+// into two files that hold the same old table and are of the same age
+// (minutes old: the profile functions reread a file on every call while its
+// last write is a moment old); they take turns going first, as a burst of
+// writes slows whatever follows it. Then both are read, the applet's way
+// and call by call, and the applet's file once more right after a save.
 // Usage: save_benchmark [folder [rounds]]
 
 #include "settings/DeviceTableFile.h"
+#include "tests/support/ProfileOracle.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,18 +19,8 @@
 
 namespace {
 
-struct Table {
-    CString names[kDeviceCount];
-    DWORD ips[kDeviceCount] = {};
-    CString protects[kDeviceCount];
-    BYTE ids[kDeviceCount] = {};
-    BYTE transports[kDeviceCount] = {};
-
-    DeviceTableArrays Arrays() { return {names, ips, protects, ids, transports}; }
-};
-
 // 40-character names, as a user's table might have; every value new each round.
-void Fill(Table& table, int round)
+void Fill(OwnedTable& table, int round)
 {
     for (int i = 0; i < kDeviceCount; ++i) {
         table.names[i].Format("Studio %03d rack %02d round %03d padding..", i + 1, i % 16, round);
@@ -37,37 +31,17 @@ void Fill(Table& table, int round)
     }
 }
 
-// The save as it was: the same 1,280 calls straight into the file.
-void WriteInPlace(const char* file, Table& table)
-{
-    for (int i = 0; i < kDeviceCount; ++i) {
-        const std::string entry = std::to_string(i);
-        WritePrivateProfileStringA("Device Name", entry.c_str(), NameForFile(table.names[i]), file);
-        WritePrivateProfileStringA("IP Address", entry.c_str(), std::to_string(static_cast<int>(table.ips[i])).c_str(), file);
-        WritePrivateProfileStringA("Protect No", entry.c_str(), table.protects[i], file);
-        WritePrivateProfileStringA("Device ID", entry.c_str(), std::to_string(table.ids[i]).c_str(), file);
-        WritePrivateProfileStringA("Tcp", entry.c_str(), std::to_string(table.transports[i]).c_str(), file);
-    }
-}
-
-// Dated minutes back, out of the profile functions' cache: the profile reader
-// rereads a file on every call while its last write is a moment old.
-void Settle(const char* file)
-{
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);
-    FILETIME minutesAgo;
-    GetSystemTimeAsFileTime(&minutesAgo);
-    minutesAgo.dwHighDateTime -= 1;
-    const HANDLE handle = CreateFileA(file, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    SetFileTime(handle, nullptr, nullptr, &minutesAgo);
-    CloseHandle(handle);
-}
-
 template <typename Run> double Seconds(Run&& run)
 {
     const auto start = std::chrono::steady_clock::now();
     run();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 } // namespace
@@ -83,32 +57,42 @@ int main(int argc, char** argv)
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 8;
     const std::string raw = folder + "raw.ini", file = folder + "orvexd.ini";
 
-    static Table table;
+    static OwnedTable table, read;
     Fill(table, 0);
     DeleteFileA(raw.c_str());
-    WriteInPlace(raw.c_str(), table);
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, raw.c_str());
+    WriteValuesPerEntry(raw.c_str(), DeviceTableValues(table.Arrays()));
     CopyFileA(raw.c_str(), file.c_str(), FALSE);
 
-    std::vector<double> ratios;
+    std::vector<double> rawWrites, saves, rawReads, loads, loadsAfterSave;
     for (int round = 1; round <= rounds; ++round) {
         Fill(table, round);
-        double rawTime = 0, saveTime = 0;
+        const std::vector<ProfileValue> values = DeviceTableValues(table.Arrays());
         for (int turn = 0; turn < 2; ++turn) {
-            Settle(raw.c_str());
-            Settle(file.c_str());
+            DateBack(raw);
+            DateBack(file);
             if ((turn == 0) == (round % 2 == 1))
-                rawTime = Seconds([&] { WriteInPlace(raw.c_str(), table); });
+                rawWrites.push_back(Seconds([&] { WriteValuesPerEntry(raw.c_str(), values); }));
             else
-                saveTime = Seconds([&] {
+                saves.push_back(Seconds([&] {
                     if (!WriteDeviceTable(file.c_str(), table.Arrays()))
                         std::printf("the save failed\n");
-                });
+                }));
         }
-        ratios.push_back(saveTime / rawTime);
-        std::printf("round %d: in place %.3f s, save %.3f s (%.3f)\n", round, rawTime, saveTime, ratios.back());
+        loadsAfterSave.push_back(Seconds([&] { ReadDeviceTable(file.c_str(), read.Arrays()); }));
+        DateBack(raw);
+        DateBack(file);
+        rawReads.push_back(Seconds([&] { ReadTablePerEntry(raw.c_str(), read); }));
+        loads.push_back(Seconds([&] { ReadDeviceTable(file.c_str(), read.Arrays()); }));
+        std::printf("round %d: save %.4f s, 1,280 writes %.3f s; load %.4f s (%.4f s just after the save), "
+                    "1,280 reads %.3f s\n",
+                    round, saves.back(), rawWrites.back(), loads.back(), loadsAfterSave.back(), rawReads.back());
     }
-    std::sort(ratios.begin(), ratios.end());
-    std::printf("save against the in-place writes, median of %d rounds: %.3f\n", rounds, ratios[ratios.size() / 2]);
+    std::printf("medians of %d rounds, files dated minutes back:\n"
+                "  save %.4f s against 1,280 writes %.3f s: 1/%.0f\n"
+                "  load %.4f s against 1,280 reads %.3f s: 1/%.0f\n"
+                "  load just after a save %.4f s: %.2f times a load of an older file\n",
+                rounds, Median(saves), Median(rawWrites), Median(rawWrites) / Median(saves), Median(loads),
+                Median(rawReads), Median(rawReads) / Median(loads), Median(loadsAfterSave),
+                Median(loadsAfterSave) / Median(loads));
     return 0;
 }
