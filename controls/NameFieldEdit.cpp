@@ -120,11 +120,11 @@ LRESULT CNameFieldEdit::OnDestroy(WPARAM, LPARAM)
     return Default();
 }
 
-void CNameFieldEdit::ShowRefusal()
+void CNameFieldEdit::ShowRefusal(UINT idTitle, UINT idText)
 {
     CStringW title, text;
-    title.LoadString(IDS_NAME_CHAR_TITLE);
-    text.LoadString(IDS_NAME_CHAR_TEXT);
+    title.LoadString(idTitle);
+    text.LoadString(idText);
     EDITBALLOONTIP balloon{sizeof balloon, title, text, TTI_WARNING};
     if (!::SendMessageW(m_hWnd, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon))
         && !ShowTooltipBalloon(title, text))

@@ -7,6 +7,7 @@
 // the code page could turn a character it cannot hold into one it can ('?').
 
 #include "framework/CEdit.h"
+#include "resources/resource.h"
 
 class CNameFieldEdit : public CEdit {
 public:
@@ -14,6 +15,9 @@ public:
 
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
     static const MessageMap* GetThisMessageMap();
+
+    // A balloon at the field with these string resources, or a beep.
+    void ShowRefusal(UINT idTitle, UINT idText);
 
 private:
     LRESULT OnChar(WPARAM wParam, LPARAM lParam);   // WM_CHAR and WM_IME_CHAR
@@ -23,7 +27,7 @@ private:
     LRESULT OnKillFocus(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
-    void ShowRefusal();
+    void ShowRefusal() { ShowRefusal(IDS_NAME_CHAR_TITLE, IDS_NAME_CHAR_TEXT); }
     bool ShowTooltipBalloon(LPCWSTR pszTitle, LPCWSTR pszText);
     void HideTooltipBalloon();
 

@@ -3,6 +3,7 @@
 #include "controls/IPAddrCtl.h"
 #include "framework/CDataExchange.h"
 #include "resources/resource.h"
+#include "settings/DeviceTableFile.h"
 
 CDeviceSettingsDlg::CDeviceSettingsDlg(CWnd* pParent)
     : CDialog(IDD_DEVICE_SETTINGS, pParent)
@@ -70,12 +71,18 @@ void CDeviceSettingsDlg::ShowCurrentDevice()
     SetTransportCheck(BST_CHECKED);
 }
 
-void CDeviceSettingsDlg::CommitShownDevice()
+bool CDeviceSettingsDlg::CommitShownDevice()
 {
     const int k = m_nCurDevice;
 
     CString name;
     m_edtDeviceName.GetWindowText(name);
+    if (!name.IsEmpty() && !NameFitsFile(name)) {
+        // Focus and selection go to the name, as the dialog manager gives them.
+        ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_edtDeviceName.m_hWnd), TRUE);
+        m_edtDeviceName.ShowRefusal(IDS_NAME_LONG_TITLE, IDS_NAME_LONG_TEXT);
+        return false;
+    }
     if (!name.IsEmpty())
         m_strDeviceName[k] = name;
 
@@ -94,11 +101,15 @@ void CDeviceSettingsDlg::CommitShownDevice()
             break;
         }
     }
+    return true;
 }
 
 void CDeviceSettingsDlg::OnSelchangeDeviceNo()
 {
-    CommitShownDevice();
+    if (!CommitShownDevice()) {
+        m_cmbDeviceNo.SetCurSel(m_nCurDevice);
+        return;
+    }
 
     // Without a selection the controls still show the committed slot, so it
     // stays the current one, radio button included, and the next commit goes
@@ -119,8 +130,8 @@ LRESULT CDeviceSettingsDlg::OnDestroy(WPARAM wParam, LPARAM lParam)
 
 void CDeviceSettingsDlg::OnOK()
 {
-    CommitShownDevice();
-    CDialog::OnOK();
+    if (CommitShownDevice())
+        CDialog::OnOK();
 }
 
 void CDeviceSettingsDlg::SendProtectCtl(UINT message, HexAddressValue& value) const

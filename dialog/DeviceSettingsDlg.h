@@ -48,8 +48,10 @@ protected:
 private:
     void OnSelchangeDeviceNo();
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
-    // Stores the controls' values into slot m_nCurDevice of the working copy.
-    void CommitShownDevice();
+    // Stores the controls' values into slot m_nCurDevice of the working copy;
+    // false, with the name field showing why, for a name the settings file
+    // would not give back as typed.
+    bool CommitShownDevice();
     // Puts slot m_nCurDevice into the controls; the shown slot's transport becomes 1.
     void ShowCurrentDevice();
     void SendProtectCtl(UINT message, HexAddressValue& value) const;

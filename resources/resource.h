@@ -9,6 +9,8 @@
 #define IDS_NAME_CHAR_TITLE 18
 #define IDS_NAME_CHAR_TEXT 19
 #define IDS_FIELD_BYTE_NAMED 20     // the same after the control's name (%s)
+#define IDS_NAME_LONG_TITLE 21
+#define IDS_NAME_LONG_TEXT 22
 #define IDD_DEVICE_SETTINGS 102
 #define IDI_APPLET 128
 // The common-controls-6 manifest; Control Panel activates this id for a .cpl.

@@ -444,6 +444,37 @@ TEST_F(DeviceDialog, NameFieldTakesOnlyWhatTheFileCanHold)
     EXPECT_EQ(Stored("Device Name", 0), "Caf\xE9 \xDC" "ber!");
 }
 
+// A name that the file would give back otherwise, its quotes past the
+// reader's 4,095 characters, stays in the field: OK and another slot are
+// refused, and a balloon says why. A blank or a form feed at either end of a
+// shorter name is stored as typed.
+TEST_F(DeviceDialog, NameTheFileWouldTrimIsRefusedOrKeptAsTyped)
+{
+    Init(kStored);
+    const std::string tooLong = " " + std::string(4093, 'n');
+    host.Then([&](HWND dlg) {
+        for (const bool ok : {false, true}) {
+            TypeName(dlg, tooLong.c_str());
+            if (ok)
+                SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+            else
+                PickDeviceNo(dlg, 1);
+            EXPECT_EQ(SendDlgItemMessageA(dlg, kDeviceNo, CB_GETCURSEL, 0, 0), 0);
+            EXPECT_EQ(GetFocus(), GetDlgItem(dlg, kDeviceName));
+            bool balloon = false;
+            EnumThreadWindows(GetCurrentThreadId(), FindShownBalloon, reinterpret_cast<LPARAM>(&balloon));
+            EXPECT_TRUE(balloon) << (ok ? "OK" : "another slot");
+        }
+        TypeName(dlg, "\vStudio\f");
+        PickDeviceNo(dlg, 1);
+        TypeName(dlg, (std::string(4092, 'n') + " ").c_str());
+        PostCommand(dlg, IDOK);
+    });
+    DoubleClick();
+    EXPECT_EQ(Stored("Device Name", 0), "\vStudio\f");
+    EXPECT_EQ(Stored("Device Name", 1), std::string(4092, 'n') + " ");
+}
+
 // Starts the second host below; it expects a dialog showing shownName in
 // slot 1, or none when shownName is empty.
 HANDLE StartSecondHost(const char* shownName)
