@@ -3,6 +3,7 @@
 #include "applet/AppletApp.h"
 #include "dialog/DeviceSettingsDlg.h"
 #include "platform/ManifestActivation.h"
+#include "platform/NamedMutex.h"
 #include "resources/resource.h"
 
 #include <cpl.h>
@@ -73,23 +74,11 @@ bool BringOpenDialogToFront()
 // waits for its turn and then opens one itself.
 class DialogOpenMark {
 public:
-    DialogOpenMark() : m_handle(CreateMutexA(nullptr, TRUE, kDialogOpenObject))
-    {
-        m_held = !m_handle || GetLastError() != ERROR_ALREADY_EXISTS;
-    }
-    ~DialogOpenMark()
-    {
-        if (m_handle && m_held)
-            ReleaseMutex(m_handle);
-        if (m_handle)
-            CloseHandle(m_handle);
-    }
-    DialogOpenMark(const DialogOpenMark&) = delete;
-    DialogOpenMark& operator=(const DialogOpenMark&) = delete;
+    DialogOpenMark() : m_mutex(NamedMutex::CreateOwned(kDialogOpenObject)) {}
 
     // True when this open may show the dialog: without the object (no
     // namespace, no memory) a dialog still opens.
-    bool Held() const { return m_held; }
+    bool Held() const { return m_mutex.Owned() || !m_mutex.Handle(); }
 
     // Until the open dialog is found, or the mark is let go. A save waits up to
     // 20 s for its turn: past this bound the holder is taken to be a dialog that
@@ -98,13 +87,14 @@ public:
     // came after another opener's.
     bool WaitForTurnOrDialog()
     {
-        const bool first = m_held;
+        const bool first = Held();
         const ULONGLONG deadline = GetTickCount64() + 30000;
-        while (!m_held && !BringOpenDialogToFront()) {
-            switch (MsgWaitForMultipleObjects(1, &m_handle, FALSE, 50, QS_SENDMESSAGE)) {
+        while (!Held() && !BringOpenDialogToFront()) {
+            const HANDLE handle = m_mutex.Handle();
+            switch (MsgWaitForMultipleObjects(1, &handle, FALSE, 50, QS_SENDMESSAGE)) {
             case WAIT_OBJECT_0:
             case WAIT_ABANDONED_0:   // its opener ended during a save
-                m_held = true;
+                m_mutex.TakeOwnership();
                 break;
             case WAIT_OBJECT_0 + 1: {
                 MSG msg;
@@ -112,19 +102,15 @@ public:
                 break;
             }
             default:
-                if (GetTickCount64() >= deadline) {
-                    CloseHandle(m_handle);
-                    m_handle = nullptr;
-                    m_held = true;
-                }
+                if (GetTickCount64() >= deadline)
+                    m_mutex.Close();
             }
         }
-        return m_held && !first;
+        return Held() && !first;
     }
 
 private:
-    HANDLE m_handle;
-    bool m_held;
+    NamedMutex m_mutex;
 };
 
 void RunDeviceSettings(HWND hwndCPl)

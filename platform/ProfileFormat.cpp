@@ -1,7 +1,6 @@
 #include "platform/ProfileFormat.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -139,23 +138,4 @@ UINT ProfileReaderNumber(std::string_view stored, UINT fallback)
     for (; i < text.size() && DigitOf(text[i]) < base; ++i)
         total = total * static_cast<UINT>(base) + static_cast<UINT>(DigitOf(text[i]));
     return minus ? 0u - total : total;
-}
-
-ProfileSectionLines ReadProfileSection(LPCSTR file, LPCSTR section)
-{
-    // A full table of 4,095-character names is about 1 MB. The reader says
-    // "too small" by returning two less than the buffer's size.
-    std::vector<char> buffer(1 << 16);
-    DWORD length;
-    while ((length = GetPrivateProfileSectionA(section, buffer.data(), static_cast<DWORD>(buffer.size()), file))
-               >= buffer.size() - 2
-           && buffer.size() < (1u << 28))
-        buffer.resize(buffer.size() * 2);
-    ProfileSectionLines lines;
-    for (size_t at = 0; at < length && buffer[at];) {
-        const size_t size = std::strlen(buffer.data() + at);
-        lines.emplace_back(buffer.data() + at, size);
-        at += size + 1;
-    }
-    return lines;
 }

@@ -2,8 +2,8 @@
 // How the private-profile functions read a profile (INI) file, as plain
 // functions on its text: what GetPrivateProfileStringA and
 // GetPrivateProfileIntA give for an entry, taken from the lines that one
-// GetPrivateProfileSectionA call returns, so that a section is read once
-// instead of once per entry.
+// GetPrivateProfileSectionA call returns (platform/ProfileView.h), so that a
+// section is read once instead of once per entry.
 
 #include <windows.h>
 
@@ -53,7 +53,3 @@ std::string ProfileReaderText(std::string_view stored, int bufferSize = kProfile
 // fallback; then an optional sign, a 0x, 0o or 0b prefix, and the digits up
 // to the first that is not one, wrapping modulo 2^32.
 UINT ProfileReaderNumber(std::string_view stored, UINT fallback);
-
-// The lines of section in file, read with one call whatever the section's
-// size; empty where the file or the section is missing.
-ProfileSectionLines ReadProfileSection(LPCSTR file, LPCSTR section);

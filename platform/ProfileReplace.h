@@ -6,32 +6,40 @@
 // takes the file's place in one rename: a reader, or a save cut short, sees
 // the whole old file or the whole new one.
 
+#include "platform/FileCalls.h"
 #include "platform/ProfileCompose.h"
-
-#include <windows.h>
 
 #include <string>
 #include <vector>
 
-// A step of a save: the one that failed, or the one that sent the save into
-// the file itself.
+// The step of a save that failed.
 enum class ReplaceStep {
-    None,
+    None,          // the save succeeded
+    Path,          // the file's full path
     Lock,          // another save of the file kept its turn past the wait
+    Read,          // the file now: a folder or a read-only file in its place,
+                   // or bytes that cannot be read
     Copy,          // making the copy beside the file
     Write,         // the write, or a file that cannot be written at all
     Check,         // what is read back differs from what was written, or
                    // an entry that is not among the values reads otherwise
     Flush,         // taking the data to disk
-    Owner,         // giving the copy the file's owner
-    AccessRules,   // giving the copy the file's access rules
     Rename,        // putting the copy in the file's place
+};
+
+// Why a save went into the file itself instead of through a copy.
+enum class InPlaceReason {
+    None,          // the copy took the file's place
+    NoNewFile,     // the folder takes no new file
+    OtherOwner,    // the copy cannot be given the file's owner
+    AccessRules,   // the copy cannot be given the file's access rules
+    Held,          // the file is held open, or may be written but not replaced
 };
 
 struct ReplaceResult {
     ReplaceStep failed = ReplaceStep::None;
-    DWORD error = ERROR_SUCCESS;                     // the system's code for the failure
-    ReplaceStep inPlaceBecause = ReplaceStep::None;  // None: the copy took the file's place
+    DWORD error = ERROR_SUCCESS;   // the system's code for the failure
+    InPlaceReason inPlaceBecause = InPlaceReason::None;
 
     explicit operator bool() const { return failed == ReplaceStep::None; }
 };
@@ -39,17 +47,8 @@ struct ReplaceResult {
 // Writes values into file, and reads every one back; entries of the file
 // that are not among them read as before, or the save fails. Saves of one
 // file take turns, across processes and sessions; a save that cannot get its
-// turn in 20 s fails. The values go into the file itself only where the
-// folder takes no new file, where the file cannot be renamed over (held
-// open, or the user may write it but not replace it), or where the copy
-// cannot be given the file's owner or access rules; there a failed save
-// writes the old bytes back. A full disk, a failed write or a failed check
-// leave the file untouched.
-ReplaceResult ReplaceProfileFile(LPCSTR file, const std::vector<ProfileValue>& values);
-
-// The copy's name: the file's, a part of its own, and this.
-inline constexpr char kReplaceCopySuffix[] = ".saving";
-
-// The machine-wide kernel object that saves of the file at fullPath take
-// turns on, whichever the case of the path's letters.
-std::string ReplaceLockName(LPCSTR fullPath);
+// turn in 20 s fails. The values go into the file itself only for the
+// reasons above; there a failed save writes the old bytes back. A full disk,
+// a failed write or a failed check leave the file untouched.
+ReplaceResult ReplaceProfileFile(LPCSTR file, const std::vector<ProfileValue>& values,
+                                 const FileCalls& calls = SystemFileCalls());

@@ -3,7 +3,7 @@
 
 #include "settings/DeviceTableFile.h"
 
-#include "platform/ProfileFormat.h"
+#include "platform/ProfileView.h"
 
 #include <cstring>
 #include <string>

@@ -2,7 +2,7 @@
 // dialog driven from inside its modal loop, and the settings file on disk.
 
 #include "controls/HexAddress.h"
-#include "platform/ProfileReplace.h"
+#include "platform/SaveTurn.h"
 #include "tests/support/HostedApplet.h"
 #include "tests/support/TempFolder.h"
 

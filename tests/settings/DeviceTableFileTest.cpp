@@ -1,5 +1,6 @@
 #include "applet/AppletApp.h"
 #include "platform/AnsiText.h"
+#include "platform/SaveTurn.h"
 #include "settings/DeviceTableFile.h"
 #include "tests/support/SettingsFolderGuard.h"
 #include "tests/support/TempFolder.h"
@@ -358,7 +359,7 @@ TEST_F(DeviceTableFile, HeldFileIsWrittenInPlaceOrLeftUntouched)
         ASSERT_NE(holder, INVALID_HANDLE_VALUE);
         const ReplaceResult saved = app.SaveDeviceTable();
         CloseHandle(holder);
-        EXPECT_EQ(saved.inPlaceBecause, ReplaceStep::Rename);
+        EXPECT_EQ(saved.inPlaceBecause, InPlaceReason::Held);
         EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"orvexd.ini"});
         if (sharing & FILE_SHARE_WRITE) {
             EXPECT_TRUE(saved);
@@ -461,12 +462,13 @@ TEST(SaveConditions, FullDiskOtherOwnerNoRoomForACopy)
 {
     const struct {
         const char* folder;
-        ReplaceStep failed, inPlaceBecause;
+        ReplaceStep failed;
+        InPlaceReason inPlaceBecause;
         DWORD error;
     } cases[] = {
-        {"KESTRUNE_FULL_DISK", ReplaceStep::Write, ReplaceStep::None, ERROR_DISK_FULL},
-        {"KESTRUNE_OTHER_OWNER", ReplaceStep::None, ReplaceStep::Owner, ERROR_SUCCESS},
-        {"KESTRUNE_NO_NEW_FILE", ReplaceStep::None, ReplaceStep::Copy, ERROR_SUCCESS},
+        {"KESTRUNE_FULL_DISK", ReplaceStep::Write, InPlaceReason::None, ERROR_DISK_FULL},
+        {"KESTRUNE_OTHER_OWNER", ReplaceStep::None, InPlaceReason::OtherOwner, ERROR_SUCCESS},
+        {"KESTRUNE_NO_NEW_FILE", ReplaceStep::None, InPlaceReason::NoNewFile, ERROR_SUCCESS},
     };
     char folder[MAX_PATH] = {};
     if (!GetEnvironmentVariableA(cases[0].folder, folder, MAX_PATH))
