@@ -9,6 +9,10 @@
 #define IDS_NAME_CHAR_TITLE 18
 #define IDS_NAME_CHAR_TEXT 19
 #define IDS_FIELD_BYTE_NAMED 20     // the same after the control's name (%s)
+// Control Panel reads these two through the installed task links file
+// (installer/KestruneTasks.xml.in names them as @<applet>,-21 and -22).
+#define IDS_TASK_NAME 21
+#define IDS_TASK_KEYWORDS 22         // ;-separated, for Control Panel's search
 #define IDD_DEVICE_SETTINGS 102
 #define IDI_APPLET 128
 // The common-controls-6 manifest; Control Panel activates this id for a .cpl.
