@@ -243,7 +243,8 @@ Section "Uninstall"
   DeleteRegValue HKLM "${CPLS_KEY}" "${CPLS_VALUE}"
   ReadRegDWORD $0 HKLM "${UNINST_KEY}" "${CPLS_KEY_MADE}"
   ${If} $0 == 1
-    DeleteRegKey /ifempty HKLM "${CPLS_KEY}"
+    ; /ifempty alone would take away other programs' values made since.
+    DeleteRegKey /ifempty /ifnovalues HKLM "${CPLS_KEY}"
   ${EndIf}
   DeleteRegKey HKLM "${UNINST_KEY}"
 
