@@ -216,8 +216,8 @@ others_values() { # windows-items | other-item | check-other-item | remove
 # The task links file beside the applet at CPL: well-formed, in Control
 # Panel's namespace, naming the application id of the registry; its one task
 # opens the applet by its canonical name, under Hardware and Sound, and its
-# name and keywords are strings of that applet, each translated into the
-# applet's other languages.
+# name and keywords are strings of that applet, as the shell loads them, in
+# each of its languages.
 expect_task_links() { # CPL
     xml=$(unix_path "${1%\\*}\\KestruneTasks.xml")
     xmllint --noout "$xml" 2>"$work/xmllint.out" || fail "KestruneTasks.xml is not well-formed: $(cat "$work/xmllint.out")"
@@ -233,15 +233,14 @@ expect_task_links() { # CPL
     done
     for element in name keywords; do
         ref=$(xmllint --xpath "string($task/*[local-name()='$element'])" "$xml")
-        wine_to "$work/strings.out" "$KESTRUNE_PROBE" --strings "$ref" || fail "$ref: $(cat "$work/strings.out")"
-        tr -d '\r' <"$work/strings.out" >"$work/strings.txt"
-        expect_eq "the applet that $ref names" "$(sed -n 's/^path //p' "$work/strings.txt")" "$1"
-        english=$(sed -n 's/^0409 //p' "$work/strings.txt")
-        [ -n "$english" ] && [ "$english" != - ] || fail "no English $element in $1"
-        for language in 0407 040C 0411; do
-            text=$(sed -n "s/^$language //p" "$work/strings.txt")
-            [ -n "$text" ] && [ "$text" != - ] && [ "$text" != "$english" ] ||
-                fail "the $element has no translation of its own in language $language: '$text'"
+        english=""
+        for locale in en_US de_DE fr_FR ja_JP; do
+            (unset LC_ALL; export LC_MESSAGES=$locale.UTF-8; wine_to "$work/string.out" "$KESTRUNE_PROBE" --string "$ref") ||
+                fail "$ref does not load for $locale: $(cat "$work/string.out")"
+            expect_eq "what $ref names" "$(sed -n '1s/\r$//p' "$work/string.out")" "@$1,-${ref##*,-}"
+            text=$(sed -n '2s/\r$//p' "$work/string.out")
+            [ -n "${english:=$text}" ] && { [ $locale = en_US ] || [ "$text" != "$english" ]; } ||
+                fail "the $element is not translated for $locale: '$text'"
         done
     done
     for word in MIDI network device driver; do
