@@ -141,7 +141,7 @@ expect_nothing_of_ours() {
                 fail "a shell property is there (/reg:$v): $(grep -i kestrune "$work/reg.out")"
         fi
     done
-    for d in "Program Files/Kestrune" "Program Files (x86)/Kestrune" KestruneMoved; do
+    for d in "Program Files/Kestrune" "Program Files (x86)/Kestrune" "Kestrune&Moved"; do
         [ ! -e "$drive_c/$d" ] || fail "C:/$d is there: $(ls -A "$drive_c/$d" | tr '\n' ' ')"
     done
 }
@@ -461,9 +461,10 @@ upgrade)
     snapshot second
     expect_same_snapshot first second
     note "the second install left the same files and values as the first"
-    # An upgrade into another folder moves the one set there.
-    install '/D=C:\KestruneMoved'
-    expect_installed 'C:\KestruneMoved'
+    # An upgrade into another folder moves the one set there; its name has
+    # a character that XML text must escape.
+    install '/D=C:\Kestrune&Moved'
+    expect_installed 'C:\Kestrune&Moved'
     [ ! -e "$(unix_path "$DEFAULT_DIR")" ] || fail "the old install folder is still there"
     uninstall UninstallString
     expect_nothing_of_ours
