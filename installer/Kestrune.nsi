@@ -8,12 +8,19 @@
 ;   CPL_X64   the x86_64 Kestrune.cpl
 ;   OUTFILE   the setup program to write
 ;   UPGRADE_CODE_X86, UPGRADE_CODE_X64  the MSI packages' UpgradeCodes
+;   APP_ID    the applet's System.Software.AppId, a GUID without braces
+;   APP_NAME  its System.ApplicationName, for `control /name`
+;   TASKS_NSH the writes of its task links file, made from KestruneTasks.xml.in
 ;   SIGN      only when signing: a shell command that signs the file named
 ;             after it in place
 ;
 ; What it makes, and so all that the uninstaller takes away again:
-;   <Program Files>\Kestrune\Kestrune.cpl and Uninstall.exe, and that folder
+;   <Program Files>\Kestrune\Kestrune.cpl, KestruneTasks.xml and Uninstall.exe,
+;   and that folder
 ;   HKLM\...\Control Panel\Cpls, value "Kestrune" (the key too, if it made it)
+;   HKLM\...\Control Panel\Extended Properties\<property>, a value named
+;   after the applet's path for each of four properties (a key only when it
+;   is left empty: Windows' own items live there)
 ;   HKLM\...\Uninstall\Kestrune
 ; On 64-bit Windows all of it is in the 64-bit registry view. The settings
 ; file orvexd.ini is the applet's and the driver's: the installer never makes
@@ -24,8 +31,8 @@
 ; and stays there after the uninstall. A path that cannot be read stops the
 ; setup before it installs anything (exit code 1603).
 
-!ifndef VERSION | CPL_X86 | CPL_X64 | OUTFILE | UPGRADE_CODE_X86 | UPGRADE_CODE_X64
-  !error "Build the installer through CMake: it defines VERSION, CPL_X86, CPL_X64, OUTFILE and the UpgradeCodes"
+!ifndef VERSION | CPL_X86 | CPL_X64 | OUTFILE | UPGRADE_CODE_X86 | UPGRADE_CODE_X64 | APP_ID | APP_NAME | TASKS_NSH
+  !error "Build the installer through CMake: it defines VERSION, CPL_X86, CPL_X64, OUTFILE, the UpgradeCodes and the applet's shell properties"
 !endif
 
 Unicode true
@@ -41,6 +48,8 @@ RequestExecutionLevel admin
 !define UNINSTALLER "Uninstall.exe"
 !define CPLS_KEY "Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls"
 !define CPLS_VALUE "Kestrune"
+!define TASKS_FILE "KestruneTasks.xml"
+!define EXT_PROPS "Software\Microsoft\Windows\CurrentVersion\Control Panel\Extended Properties"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrune"
 ; Set in UNINST_KEY when the installer made the Cpls key, which did not exist.
 !define CPLS_KEY_MADE "KestruneMadeCplsKey"
@@ -72,6 +81,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${COMPANY}"
 !include LogicLib.nsh
 !include x64.nsh
 !include FileFunc.nsh
+!include WordFunc.nsh
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_DIRECTORY
@@ -162,6 +172,46 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; Control Panel's category (Hardware and Sound), canonical name, application
+; id and task links for the applet at CPL, each a value named after CPL
+; exactly as the Cpls value gives it.
+!macro WRITE_SHELL_PROPERTIES CPL
+  WriteRegDWORD HKLM "${EXT_PROPS}\System.ControlPanel.Category" "${CPL}" 2
+  WriteRegStr HKLM "${EXT_PROPS}\System.ApplicationName" "${CPL}" "${APP_NAME}"
+  WriteRegStr HKLM "${EXT_PROPS}\System.Software.AppId" "${CPL}" "{${APP_ID}}"
+  WriteRegStr HKLM "${EXT_PROPS}\System.Software.TasksFileUrl" "${CPL}" "$INSTDIR\${TASKS_FILE}"
+!macroend
+
+; Deletes those values. A key goes only when nothing is left in it, which on
+; Windows, whose own items are there, is never.
+!macro DELETE_SHELL_PROPERTY PROPERTY CPL
+  DeleteRegValue HKLM "${EXT_PROPS}\${PROPERTY}" "${CPL}"
+  DeleteRegKey /ifempty /ifnovalues HKLM "${EXT_PROPS}\${PROPERTY}"
+!macroend
+!macro DELETE_SHELL_PROPERTIES CPL
+  !insertmacro DELETE_SHELL_PROPERTY System.ControlPanel.Category "${CPL}"
+  !insertmacro DELETE_SHELL_PROPERTY System.ApplicationName "${CPL}"
+  !insertmacro DELETE_SHELL_PROPERTY System.Software.AppId "${CPL}"
+  !insertmacro DELETE_SHELL_PROPERTY System.Software.TasksFileUrl "${CPL}"
+  DeleteRegKey /ifempty /ifnovalues HKLM "${EXT_PROPS}"
+!macroend
+
+; Writes the task links file, naming the applet in $INSTDIR.
+Function WriteTaskLinks
+  ClearErrors
+  FileOpen $R0 "$INSTDIR\${TASKS_FILE}" w
+  ${If} ${Errors}
+    MessageBox MB_ICONSTOP|MB_OK "Cannot write $INSTDIR\${TASKS_FILE}: Control Panel's search will not find ${PRODUCT}." /SD IDOK
+    SetErrorLevel 1603
+    Return
+  ${EndIf}
+  FileWriteWord $R0 0xFEFF ; UTF-16LE byte-order mark
+  ; A folder name may hold "&", which XML text may not.
+  ${WordReplace} "$INSTDIR" "&" "&amp;" "+" $R1
+  !include "${TASKS_NSH}"
+  FileClose $R0
+FunctionEnd
+
 Function .onInit
   !insertmacro REQUIRE_ADMIN
   !insertmacro REFUSE_MSI_PRODUCT ${UPGRADE_CODE_X86}
@@ -190,8 +240,15 @@ Section "Kestrune" SecApplet
   ${If} $0 != ""
   ${AndIf} $0 != $INSTDIR
     Delete "$0\${CPL_FILE}"
+    Delete "$0\${TASKS_FILE}"
     Delete "$0\${UNINSTALLER}"
     RMDir "$0"
+  ${EndIf}
+  ; And the shell properties named after the old path, so one set remains.
+  ReadRegStr $0 HKLM "${CPLS_KEY}" "${CPLS_VALUE}"
+  ${If} $0 != ""
+  ${AndIf} $0 != "$INSTDIR\${CPL_FILE}"
+    !insertmacro DELETE_SHELL_PROPERTIES "$0"
   ${EndIf}
 
   ; Whether the Cpls key was ours is known only at the first install.
@@ -214,9 +271,11 @@ Section "Kestrune" SecApplet
     File "/oname=${CPL_FILE}" "${CPL_X86}"
   ${EndIf}
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  Call WriteTaskLinks
 
   ; A Control Panel item outside the system folder is found through this value.
-  WriteRegStr HKLM "${CPLS_KEY}" "${CPLS_VALUE}" "$INSTDIR\${CPL_FILE}"
+  WriteRegExpandStr HKLM "${CPLS_KEY}" "${CPLS_VALUE}" "$INSTDIR\${CPL_FILE}"
+  !insertmacro WRITE_SHELL_PROPERTIES "$INSTDIR\${CPL_FILE}"
 
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
@@ -240,10 +299,17 @@ Function un.onInit
 FunctionEnd
 
 Section "Uninstall"
+  ; The shell properties are named after the path that Cpls gives.
+  ReadRegStr $1 HKLM "${CPLS_KEY}" "${CPLS_VALUE}"
+  ${If} $1 == ""
+    StrCpy $1 "$INSTDIR\${CPL_FILE}"
+  ${EndIf}
+  !insertmacro DELETE_SHELL_PROPERTIES "$1"
   DeleteRegValue HKLM "${CPLS_KEY}" "${CPLS_VALUE}"
   ReadRegDWORD $0 HKLM "${UNINST_KEY}" "${CPLS_KEY_MADE}"
   ${If} $0 == 1
-    DeleteRegKey /ifempty HKLM "${CPLS_KEY}"
+    ; /ifempty alone would take away other programs' values made since.
+    DeleteRegKey /ifempty /ifnovalues HKLM "${CPLS_KEY}"
   ${EndIf}
   DeleteRegKey HKLM "${UNINST_KEY}"
 
@@ -251,6 +317,7 @@ Section "Uninstall"
   ; An applet still loaded by an open Control Panel goes at the next restart,
   ; and then so does the folder, if it is empty by then.
   Delete /REBOOTOK "$INSTDIR\${CPL_FILE}"
+  Delete /REBOOTOK "$INSTDIR\${TASKS_FILE}"
   Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
   ${If} ${RebootFlag}
     RMDir /REBOOTOK "$INSTDIR"

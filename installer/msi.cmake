@@ -6,6 +6,12 @@
 set(KESTRUNE_UPGRADE_CODE_x86 9407D359-EF82-400D-9F67-E8D7E33B425A)
 set(KESTRUNE_UPGRADE_CODE_x64 DE33FF50-9124-4E60-95A0-FF2398450394)
 
+# How Control Panel knows the applet, fixed for good, the same from the setup
+# and both packages: its System.Software.AppId, which its task links file
+# names too, and its canonical name, for `control /name`.
+set(KESTRUNE_APP_ID F13158CB-507E-4FA7-BAD1-E091910554ED)
+set(KESTRUNE_APP_NAME Vormel.OrvexNetworkDriver)
+
 # Windows Installer compares only the first three fields of ProductVersion
 # (at most 255.255.65535); ours grows in the fourth. So a.b.c.d maps to
 # a.b.(1000c + d): 1.0.0.3 is 1.0.3, 1.0.1.0 is 1.0.1000, 1.1.0.0 is 1.1.0.
@@ -40,6 +46,12 @@ function(kestrune_msi arch version output)
     set(stage ${CMAKE_CURRENT_BINARY_DIR}/msi-${arch}-${version})
     file(MAKE_DIRECTORY ${stage})
     set(source ${CMAKE_SOURCE_DIR}/installer/Kestrune.wxs)
+    # The package's folder is fixed (Kestrune.wxs), so its task links file
+    # names the applet there, for whichever Windows it is installed on.
+    set(APP_ID ${KESTRUNE_APP_ID})
+    set(APP_NAME ${KESTRUNE_APP_NAME})
+    set(CPL "%ProgramFiles%\\Kestrune\\Kestrune.cpl")
+    configure_file(${CMAKE_SOURCE_DIR}/installer/KestruneTasks.xml.in ${stage}/KestruneTasks.xml @ONLY)
 
     # The same commit makes the same package. wixl gives each build random
     # product and package codes and its own time, in the summary information,
@@ -73,7 +85,7 @@ function(kestrune_msi arch version output)
         OUTPUT ${output}
         COMMAND ${CMAKE_COMMAND} -E copy ${applet} ${stage}/Kestrune.cpl
         COMMAND ${CMAKE_COMMAND} -E copy ${seed} ${stage}/SeedSettings.dll
-        COMMAND touch -d @${KESTRUNE_SOURCE_DATE_EPOCH} Kestrune.cpl SeedSettings.dll
+        COMMAND touch -d @${KESTRUNE_SOURCE_DATE_EPOCH} Kestrune.cpl SeedSettings.dll KestruneTasks.xml
         COMMAND ${KESTRUNE_WIXL} -a ${arch} -o ${output}
                 -D Arch=${arch}
                 -D ProductCode=${product_code}
@@ -83,15 +95,21 @@ function(kestrune_msi arch version output)
                 -D SeedSettings=SeedSettings.dll
                 -D NsisSetup=Kestrune-${version}-setup.exe
                 -D X64Package=Kestrune-${version}-x64.msi
+                -D AppId=${KESTRUNE_APP_ID}
+                -D AppName=${KESTRUNE_APP_NAME}
+                -D TasksFile=KestruneTasks.xml
                 ${source}
         # wixl cannot mark a property secure: without it, Windows Installer
         # may drop SETTINGSFILE on its way to an elevated install.
         COMMAND ${KESTRUNE_MSIBUILD} ${output} -q "UPDATE `Property` SET `Value` = '${secure}' WHERE `Property` = 'SecureCustomProperties'"
+        # wixl 0.101 writes a Type="expandable" value as a plain string: the
+        # Cpls value is documented as REG_EXPAND_SZ, which "#%" marks.
+        COMMAND ${KESTRUNE_MSIBUILD} ${output} -q "UPDATE `Registry` SET `Value` = '#%[#KestruneCpl]' WHERE `Name` = 'Kestrune'"
         # libmsi reads the times in the local time zone.
         COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${KESTRUNE_MSIBUILD} ${output} -i summary.idt
         ${sign}
         WORKING_DIRECTORY ${stage}
-        DEPENDS ${source} ${depends} ${stage}/summary.idt
+        DEPENDS ${source} ${depends} ${stage}/summary.idt ${stage}/KestruneTasks.xml
         COMMENT "Building the MSI package ${output} (ProductVersion ${product_version})"
         VERBATIM)
 endfunction()

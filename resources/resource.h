@@ -9,8 +9,12 @@
 #define IDS_NAME_CHAR_TITLE 18
 #define IDS_NAME_CHAR_TEXT 19
 #define IDS_FIELD_BYTE_NAMED 20     // the same after the control's name (%s)
-#define IDS_NAME_LONG_TITLE 21
-#define IDS_NAME_LONG_TEXT 22
+// Control Panel reads these two through the installed task links file
+// (installer/KestruneTasks.xml.in names them as @<applet>,-21 and -22).
+#define IDS_TASK_NAME 21
+#define IDS_TASK_KEYWORDS 22         // ;-separated, for Control Panel's search
+#define IDS_NAME_LONG_TITLE 23
+#define IDS_NAME_LONG_TEXT 24
 #define IDD_DEVICE_SETTINGS 102
 #define IDI_APPLET 128
 // The common-controls-6 manifest; Control Panel activates this id for a .cpl.

@@ -14,7 +14,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok install
 
 for p in cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
          googletest wine wine64 fonts-wine xvfb xdotool imagemagick nsis \
-         wixl msitools osslsigncode openssl locales fonts-ipafont-gothic p7zip-full; do
+         wixl msitools libxml2-utils osslsigncode openssl locales fonts-ipafont-gothic p7zip-full; do
     have_pkg "$p" || need="$need $p"
 done
 need32="" want32=""

@@ -5,7 +5,11 @@
 #               C:\ProgramData\VORMEL\ORVEXDRIVER as a user's machine has
 #   install     silent install: the applet is where the Cpls value says, in
 #               the right registry view, and loads and answers CPL_GETCOUNT
-#               with 1; the silent uninstall leaves nothing of ours behind
+#               with 1; its shell properties (category, canonical name,
+#               application id, task links) are there, named after that
+#               path, and its task links file names the same application id
+#               and the applet's own strings; the silent uninstall leaves
+#               nothing of ours behind
 #   upgrade     installing over an install keeps one set of files and values
 #   ini-beside  an orvexd.ini beside the installed applet survives the
 #               uninstall, and so does its folder
@@ -36,11 +40,12 @@
 #   KESTRUNE_MSI          the MSI package for that Windows
 #   KESTRUNE_MSI_NEXT     the same, as the next release (version + 0.0.0.1)
 #   KESTRUNE_MSI_X86      the x86 package
+#   KESTRUNE_APP_ID       the applet's System.Software.AppId, without braces
 set -eu
 step=${1:?usage: installer_test.sh STEP (see above)}
 : "${WINEPREFIX:?}" "${KESTRUNE_WINDOWS:?}" "${KESTRUNE_SETUP:?}" "${KESTRUNE_PROBE:?}"
 : "${KESTRUNE_EXPECTED_CPL:?}" "${KESTRUNE_VERSION:?}" "${KESTRUNE_WINE_PREFIX:?}"
-: "${KESTRUNE_MSI:?}" "${KESTRUNE_MSI_NEXT:?}" "${KESTRUNE_MSI_X86:?}"
+: "${KESTRUNE_MSI:?}" "${KESTRUNE_MSI_NEXT:?}" "${KESTRUNE_MSI_X86:?}" "${KESTRUNE_APP_ID:?}"
 export WINEPREFIX
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -60,6 +65,8 @@ drive_c="$WINEPREFIX/drive_c"
 CPLS='HKLM\Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls'
 UNINST='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrune'
 UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+EXT_PROPS='HKLM\Software\Microsoft\Windows\CurrentVersion\Control Panel\Extended Properties'
+APP_NAME=Vormel.OrvexNetworkDriver
 DEFAULT_DIR='C:\Program Files\Kestrune'
 SETTINGS_INI="$drive_c/ProgramData/VORMEL/ORVEXDRIVER/orvexd.ini"
 if [ "$KESTRUNE_WINDOWS" = win64 ]; then
@@ -101,6 +108,20 @@ reg_get() {
     tr -d '\r' <"$work/reg.out" | sed -n "s/^    $3    REG_[A-Z_]*    //p"
 }
 reg_has_key() { wine_to "$work/reg.out" reg query "$2" "/reg:$1"; }
+# reg_value VIEW KEY NAME: prints "TYPE DATA"; fails when it is not there.
+# The name may hold blanks and backslashes (a path).
+reg_value() {
+    wine_to "$work/reg.out" reg query "$2" /v "$3" "/reg:$1" || return 1
+    tr -d '\r' <"$work/reg.out" | name=$3 awk -F '    ' '$2 == ENVIRON["name"] { print $3 " " $4 }'
+}
+# reg_count_ours VIEW KEY: how many of the key's values name a path of ours.
+reg_count_ours() {
+    reg_has_key "$@" || { echo 0; return; }
+    tr -d '\r' <"$work/reg.out" | grep -i kestrune | grep -c '    REG_'
+}
+reg_add() { # VIEW KEY NAME TYPE DATA
+    wine_to "$work/reg.out" reg add "$2" /v "$3" /t "$4" /d "$5" /f "/reg:$1" || fail "reg add $2 $3 failed"
+}
 
 expect_eq() { # WHAT ACTUAL EXPECTED
     [ "$2" = "$3" ] || fail "$1 is '$2', expected '$3'"
@@ -114,8 +135,13 @@ expect_nothing_of_ours() {
         for code in $msi_products; do
             ! reg_has_key "$v" "$UNINSTALL\\$code" || fail "the MSI product $code is there (/reg:$v)"
         done
+        # Keys of Windows' own items may stay; no value of ours.
+        if wine_to "$work/reg.out" reg query "$EXT_PROPS" /s "/reg:$v"; then
+            ! grep -qi kestrune "$work/reg.out" ||
+                fail "a shell property is there (/reg:$v): $(grep -i kestrune "$work/reg.out")"
+        fi
     done
-    for d in "Program Files/Kestrune" "Program Files (x86)/Kestrune" KestruneMoved; do
+    for d in "Program Files/Kestrune" "Program Files (x86)/Kestrune" "Kestrune&Moved"; do
         [ ! -e "$drive_c/$d" ] || fail "C:/$d is there: $(ls -A "$drive_c/$d" | tr '\n' ' ')"
     done
 }
@@ -145,12 +171,90 @@ install() { # ARGS...
     wine_to "$work/setup.out" "$KESTRUNE_SETUP" /S "$@" || fail "the installer exited with $?"
 }
 
+# The shell properties of the applet at CPL, each a value named after that
+# path in a key of its own: property, type, data.
+shell_properties() { # CPL
+    printf '%s\n' \
+        "System.ControlPanel.Category|REG_DWORD|0x2" \
+        "System.ApplicationName|REG_SZ|$APP_NAME" \
+        "System.Software.AppId|REG_SZ|{$KESTRUNE_APP_ID}" \
+        "System.Software.TasksFileUrl|REG_SZ|${1%\\*}\\KestruneTasks.xml"
+}
+
+# Each property of the applet at CPL is there, as the one value of its key,
+# in the matching view only.
+expect_shell_properties() { # CPL
+    shell_properties "$1" >"$work/properties"
+    while IFS='|' read -r property type data; do
+        key="$EXT_PROPS\\$property"
+        expect_eq "$property" "$(reg_value $view "$key" "$1")" "$type $data"
+        expect_eq "values of ours in $property" "$(reg_count_ours $view "$key")" 1
+        [ -z "$other_view" ] || ! reg_has_key $other_view "$key" || fail "$property in the 32-bit view"
+    done <"$work/properties"
+}
+
+# Others' values in the keys the installers write to, which an install and
+# an uninstall must leave as they are: Windows' own items in each shell
+# property (added before an install, so the snapshots hold them), and a
+# Control Panel item registered after ours (checked after the uninstall,
+# then taken away with its key, which was ours).
+OTHER_CPL='C:\windows\system32\other.cpl'
+others_values() { # windows-items | other-item | check-other-item | remove
+    case $1 in
+    windows-items)
+        shell_properties "$OTHER_CPL" | while IFS='|' read -r property type data; do
+            reg_add $view "$EXT_PROPS\\$property" "$OTHER_CPL" REG_SZ windows
+        done ;;
+    other-item) reg_add $view "$CPLS" Other REG_EXPAND_SZ "$OTHER_CPL" ;;
+    check-other-item)
+        expect_eq "another program's Cpls value" "$(reg_value $view "$CPLS" Other)" "REG_EXPAND_SZ $OTHER_CPL"
+        wine_to "$work/reg.out" reg delete "$CPLS" /f "/reg:$view" ;;
+    remove) wine_to "$work/reg.out" reg delete "$EXT_PROPS" /f "/reg:$view" ;;
+    esac
+}
+
+# The task links file beside the applet at CPL: well-formed, in Control
+# Panel's namespace, naming the application id of the registry; its one task
+# opens the applet by its canonical name, under Hardware and Sound, and its
+# name and keywords are strings of that applet, as the shell loads them, in
+# each of its languages.
+expect_task_links() { # CPL
+    xml=$(unix_path "${1%\\*}\\KestruneTasks.xml")
+    xmllint --noout "$xml" 2>"$work/xmllint.out" || fail "KestruneTasks.xml is not well-formed: $(cat "$work/xmllint.out")"
+    app="/*[local-name()='applications']/*[local-name()='application']"
+    task="$app/*[local-name()='task']"
+    for check in \
+        "namespace-uri(/*)|http://schemas.microsoft.com/windows/cpltasks/v1" \
+        "string($app/@id)|{$KESTRUNE_APP_ID}" \
+        "count($task)|1" \
+        "string($app/*[local-name()='category'][*/@idref = $task/@id]/@id)|2" \
+        "substring-after($task/*[local-name()='command'], 'control.exe ')|/name $APP_NAME"; do
+        expect_eq "${check%%|*} in KestruneTasks.xml" "$(xmllint --xpath "${check%%|*}" "$xml")" "${check#*|}"
+    done
+    for element in name keywords; do
+        ref=$(xmllint --xpath "string($task/*[local-name()='$element'])" "$xml")
+        english=""
+        for locale in en_US de_DE fr_FR ja_JP; do
+            (unset LC_ALL; export LC_MESSAGES=$locale.UTF-8; wine_to "$work/string.out" "$KESTRUNE_PROBE" --string "$ref") ||
+                fail "$ref does not load for $locale: $(cat "$work/string.out")"
+            expect_eq "what $ref names" "$(sed -n '1s/\r$//p' "$work/string.out")" "@$1,-${ref##*,-}"
+            text=$(sed -n '2s/\r$//p' "$work/string.out")
+            [ -n "${english:=$text}" ] && { [ $locale = en_US ] || [ "$text" != "$english" ]; } ||
+                fail "the $element is not translated for $locale: '$text'"
+        done
+    done
+    for word in MIDI network device driver; do
+        case ";$english;" in *";$word;"*) ;; *) fail "'$word' is not among the keywords '$english'" ;; esac
+    done
+}
+
 # The applet in DIR (a Windows path), alone with FILES, registered by the
-# one Cpls value in the matching view, loads and answers CPL_GETCOUNT 1.
+# one Cpls value in the matching view, loads and answers CPL_GETCOUNT 1; its
+# shell properties and task links are there.
 expect_applet() { # DIR FILES
     dir=$1
     cpl=$(reg_get $view "$CPLS" Kestrune) || fail "no Cpls value Kestrune (/reg:$view)"
-    expect_eq "the Cpls value" "$cpl" "$dir\\Kestrune.cpl"
+    expect_eq "the Cpls value" "$(reg_value $view "$CPLS" Kestrune)" "REG_EXPAND_SZ $dir\\Kestrune.cpl"
     reg_has_key $view "$CPLS"
     expect_eq "values in the Cpls key" "$(tr -d '\r' <"$work/reg.out" | grep -c '    REG_')" 1
     if [ -n "$other_view" ]; then
@@ -163,12 +267,15 @@ expect_applet() { # DIR FILES
     wine_to "$work/probe.out" "$KESTRUNE_PROBE" "$cpl" || fail "cpl_probe: $(tr -d '\r' <"$work/probe.out")"
     expect_eq "the applet's answer" "$(tr -d '\r' <"$work/probe.out")" "CPL_GETCOUNT 1"
     note "$cpl loads and answers CPL_GETCOUNT 1"
+    expect_shell_properties "$cpl"
+    expect_task_links "$cpl"
+    note "its shell properties and task links are there"
 }
 
 # Everything an install of the NSIS setup into DIR must have made.
 expect_installed() {
     dir=$1
-    expect_applet "$dir" "Kestrune.cpl Uninstall.exe "
+    expect_applet "$dir" "Kestrune.cpl KestruneTasks.xml Uninstall.exe "
 
     expect_eq DisplayName "$(reg_get $view "$UNINST" DisplayName)" "Orvex Network Driver"
     expect_eq DisplayVersion "$(reg_get $view "$UNINST" DisplayVersion)" "$KESTRUNE_VERSION"
@@ -222,7 +329,7 @@ msi_uninstall() { # PACKAGE
 # Everything the install of PACKAGE made, in Add/Remove Programs the one
 # product; FILES: what the install folder holds then.
 expect_msi_installed() { # PACKAGE [FILES]
-    expect_applet "$DEFAULT_DIR" "${2:-Kestrune.cpl }"
+    expect_applet "$DEFAULT_DIR" "${2:-Kestrune.cpl KestruneTasks.xml }"
     product=$(msi_property "$1" ProductCode)
     for code in $msi_products; do
         [ "$code" = "$product" ] || ! reg_has_key $view "$UNINSTALL\\$code" ||
@@ -329,15 +436,19 @@ trap 'status=$?; [ $status -eq 0 ] || touch "$failed"' EXIT
 case "$step" in
 install)
     expect_nothing_of_ours
+    others_values windows-items
     snapshot before
     install
     expect_installed "$DEFAULT_DIR"
+    others_values other-item
     uninstall UninstallString
+    others_values check-other-item
     expect_nothing_of_ours
     expect_settings_kept
     snapshot after
     expect_same_snapshot before after
-    note "the uninstall left the prefix as it was"
+    others_values remove
+    note "the uninstall left the prefix as it was, others' values too"
     ;;
 upgrade)
     expect_nothing_of_ours
@@ -350,9 +461,10 @@ upgrade)
     snapshot second
     expect_same_snapshot first second
     note "the second install left the same files and values as the first"
-    # An upgrade into another folder moves the one set there.
-    install '/D=C:\KestruneMoved'
-    expect_installed 'C:\KestruneMoved'
+    # An upgrade into another folder moves the one set there; its name has
+    # a character that XML text must escape.
+    install '/D=C:\Kestrune&Moved'
+    expect_installed 'C:\Kestrune&Moved'
     [ ! -e "$(unix_path "$DEFAULT_DIR")" ] || fail "the old install folder is still there"
     uninstall UninstallString
     expect_nothing_of_ours
@@ -390,15 +502,19 @@ nsis-seed)
     ;;
 msi-install)
     expect_nothing_of_ours
+    others_values windows-items
     snapshot before
     msi_install "$KESTRUNE_MSI"
     expect_msi_installed "$KESTRUNE_MSI"
+    others_values other-item
     msi_uninstall "$KESTRUNE_MSI"
+    others_values check-other-item
     expect_nothing_of_ours
     expect_settings_kept
     snapshot after
     expect_same_snapshot before after
-    note "the uninstall left the prefix as it was"
+    others_values remove
+    note "the uninstall left the prefix as it was, others' values too"
     ;;
 msi-upgrade)
     expect_nothing_of_ours
@@ -410,7 +526,7 @@ msi-upgrade)
     printf '[Device Name]\r\n0=Beside the applet\r\n' >"$folder/orvexd.ini"
     cp "$folder/orvexd.ini" "$work/orvexd.ini"
     msi_install "$KESTRUNE_MSI_NEXT"
-    expect_msi_installed "$KESTRUNE_MSI_NEXT" "Kestrune.cpl orvexd.ini "
+    expect_msi_installed "$KESTRUNE_MSI_NEXT" "Kestrune.cpl KestruneTasks.xml orvexd.ini "
     note "the next release replaced this one"
     msi_uninstall "$KESTRUNE_MSI_NEXT"
     expect_eq "the install folder" "$(ls -A "$folder" | tr '\n' ' ')" "orvexd.ini "
