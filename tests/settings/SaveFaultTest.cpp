@@ -152,19 +152,6 @@ const std::vector<ProfileValue> kNew = {
     {"Device Name", "0", "New 0"}, {"Tcp", "0", "2"}, {"Device Name", "1", "New 1"}, {"Tcp", "1", "2"}, {"Device Name", "2", "New 2"},
 };
 
-std::vector<std::string> FilesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
-    return names;
-}
-
 // One save from the start's file, with call `at` faulted as mode says.
 ReplaceResult SaveOnce(const Start& start, const std::string& file, int at, Mode mode)
 {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class TempFolder {
 public:
@@ -23,6 +24,8 @@ bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
 std::string ReadFileText(const std::string& path);
 void WriteFileText(const std::string& path, const std::string& text);
+// The names of the files in a folder.
+std::vector<std::string> FilesIn(const std::string& folder);
 // Removes a file or a folder with everything in it.
 void RemoveTree(const std::string& path);
 
