@@ -105,7 +105,7 @@ std::string ComposeProfileText(std::string_view text, const std::vector<ProfileV
                 open->header = open->last = i;
         } else if (open) {
             open->last = i;
-            open->entries.emplace(ProfileNameKey(TrimProfileBlanks(ProfileEntryName(line))), i);
+            open->entries.emplace(ProfileNameKey(ProfileEntryName(line)), i);
         }
     }
 
@@ -116,7 +116,7 @@ std::string ComposeProfileText(std::string_view text, const std::vector<ProfileV
         if (found != target.entries.end() && found->second < 0)
             continue;   // given twice while missing: the first stands
         if (found != target.entries.end()) {
-            const std::string_view spelled = TrimProfileBlanks(ProfileEntryName(TrimProfileBlanks(lines[found->second].text)));
+            const std::string_view spelled = ProfileEntryName(TrimProfileBlanks(lines[found->second].text));
             replaced[found->second] = EntryLine(spelled, value.value);
         } else {
             target.missing.push_back(&value);

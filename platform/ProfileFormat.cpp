@@ -82,7 +82,7 @@ bool SameProfileName(std::string_view a, std::string_view b)
 
 std::string_view ProfileEntryName(std::string_view line)
 {
-    return line.substr(0, line.find('='));
+    return TrimProfileBlanks(line.substr(0, line.find('=')));
 }
 
 std::string ProfileNameKey(std::string_view name)
@@ -99,7 +99,7 @@ ProfileEntryIndex::ProfileEntryIndex(const ProfileSectionLines& lines)
         const size_t equals = line.find('=');
         std::optional<std::string_view> value;
         if (equals != std::string::npos)
-            value = std::string_view(line).substr(equals + 1);
+            value = TrimProfileBlanks(std::string_view(line).substr(equals + 1));
         m_first.emplace(ProfileNameKey(ProfileEntryName(line)), value);
     }
 }

@@ -24,11 +24,12 @@ bool SameProfileName(std::string_view a, std::string_view b);
 std::string ProfileNameKey(std::string_view name);
 
 // One section's lines as GetPrivateProfileSectionA returns them: "entry=value"
-// with both trimmed and quotes kept, or a bare "entry" for a line without '='.
-// Comments and blank lines are not among them.
+// with quotes kept, or a bare "entry" for a line without '='. Comments and
+// blank lines are not among them. Wine's reader trims both parts; they are
+// trimmed here again, as a reader of one entry does.
 using ProfileSectionLines = std::vector<std::string>;
 
-// The entry name of one section line.
+// The entry name of one section line, trimmed.
 std::string_view ProfileEntryName(std::string_view line);
 
 // The first entry of each name in a section's lines, found by name.
