@@ -3,8 +3,8 @@
 // into two files that hold the same old table and are of the same age
 // (minutes old: the profile functions reread a file on every call while its
 // last write is a moment old); they take turns going first, as a burst of
-// writes slows whatever follows it. Then both are read, the applet's way
-// and call by call, and the applet's file once more right after a save.
+// writes slows whatever follows it. The applet's file is read right after
+// its save; then both are read, the applet's way and call by call.
 // Usage: save_benchmark [folder [rounds]]
 
 #include "settings/DeviceTableFile.h"
@@ -72,13 +72,15 @@ int main(int argc, char** argv)
             DateBack(file);
             if ((turn == 0) == (round % 2 == 1))
                 rawWrites.push_back(Seconds([&] { WriteValuesPerEntry(raw.c_str(), values); }));
-            else
+            else {
                 saves.push_back(Seconds([&] {
                     if (!WriteDeviceTable(file.c_str(), table.Arrays()))
                         std::printf("the save failed\n");
                 }));
+                // Right after it, as a Control Panel started then would load.
+                loadsAfterSave.push_back(Seconds([&] { ReadDeviceTable(file.c_str(), read.Arrays()); }));
+            }
         }
-        loadsAfterSave.push_back(Seconds([&] { ReadDeviceTable(file.c_str(), read.Arrays()); }));
         DateBack(raw);
         DateBack(file);
         rawReads.push_back(Seconds([&] { ReadTablePerEntry(raw.c_str(), read); }));
