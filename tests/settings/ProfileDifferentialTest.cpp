@@ -3,6 +3,7 @@
 // table loaded, the same values read after a save, and, on a file in the
 // profile writer's own form, the same bytes.
 
+#include "platform/ProfileView.h"
 #include "settings/DeviceTableFile.h"
 #include "tests/support/ProfileOracle.h"
 #include "tests/support/TempFolder.h"
@@ -181,7 +182,7 @@ void CheckShare(int share, int shares)
         DateBack(oracle);
         ASSERT_TRUE(WriteDeviceTable(file.c_str(), saved.Arrays()));
         WriteValuesPerEntry(oracle.c_str(), DeviceTableValues(saved.Arrays()));
-        EXPECT_EQ(ReaderView(file), ReaderView(oracle));
+        EXPECT_EQ(ReadProfileView(file.c_str(), SystemFileCalls()), ReadProfileView(oracle.c_str(), SystemFileCalls()));
         if (writerForm) {
             EXPECT_EQ(ReadFileText(file), ReadFileText(oracle));
         }

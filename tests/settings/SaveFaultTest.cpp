@@ -107,20 +107,20 @@ struct Expected {
     ReplaceStep step;
 };
 using Step = ReplaceStep;
-constexpr Expected kBefore[] = {
+const std::vector<Expected> kBefore = {
     {"waitForTurn", Step::Lock}, {"deleteFile", Step::None}, {"createFile", Step::Read}, {"readFile", Step::Read},
     {"getProfileSectionNames", Step::Check}, {"getProfileSection", Step::Check}, {"copyFile", Step::Copy},
 };
-constexpr Expected kComposedWrite[] = {
+const std::vector<Expected> kComposedWrite = {
     {"createFile", Step::Write}, {"writeFile", Step::Write}, {"setEndOfFile", Step::Write},
     {"createFile", Step::Check}, {"readFile", Step::Check},
 };
-constexpr Expected kPerEntryWrite[] = {{"writeProfileString", Step::Write}};
-constexpr Expected kCheckAndFlush[] = {
+const std::vector<Expected> kPerEntryWrite = {{"writeProfileString", Step::Write}};
+const std::vector<Expected> kCheckAndFlush = {
     {"getProfileSectionNames", Step::Check}, {"getProfileSection", Step::Check},
     {"createFile", Step::Flush}, {"flushFileBuffers", Step::Flush},
 };
-constexpr Expected kPutInPlace[] = {
+const std::vector<Expected> kPutInPlace = {
     {"getFileSecurity", Step::None}, {"setFileSecurity", Step::None}, {"moveFileEx", Step::Rename},
 };
 
@@ -137,10 +137,6 @@ std::vector<Expected> Join(std::initializer_list<std::vector<Expected>> parts)
     for (const auto& part : parts)
         joined.insert(joined.end(), part.begin(), part.end());
     return joined;
-}
-template <size_t N> std::vector<Expected> Of(const Expected (&part)[N])
-{
-    return {part, part + N};
 }
 
 // Every section holds an entry that is not among the values, so that a read
@@ -193,13 +189,13 @@ TEST(SaveFaults, EveryCallFailedInTurnLeavesTheOldFileOrTheNewOne)
 {
     TempFolder folder;
     const std::string file = folder.File("orvexd.ini");
-    const std::vector<Expected> copyPath = Join({Of(kBefore), Of(kComposedWrite), Of(kCheckAndFlush), Of(kPutInPlace)});
+    const std::vector<Expected> copyPath = Join({kBefore, kComposedWrite, kCheckAndFlush, kPutInPlace});
     const Start starts[] = {
         {"a file the applet composes", false, kOld, copyPath},
         {"a held file: into the file itself", true, kOld,
-         Join({copyPath, {{"deleteFile", Step::None}}, Of(kComposedWrite), Of(kCheckAndFlush)})},
+         Join({copyPath, {{"deleteFile", Step::None}}, kComposedWrite, kCheckAndFlush})},
         {"a UTF-8 file: through the profile writer", false, "\xEF\xBB\xBF" + kOld,
-         Join({Of(kBefore), Of(kPerEntryWrite), Of(kCheckAndFlush), Of(kPutInPlace)})},
+         Join({kBefore, kPerEntryWrite, kCheckAndFlush, kPutInPlace})},
     };
     int runs = 0;
     for (const Start& start : starts) {

@@ -1,7 +1,5 @@
 #include "tests/support/ProfileOracle.h"
 
-#include <cstring>
-
 bool OwnedTable::operator==(const OwnedTable& other) const
 {
     for (int i = 0; i < kDeviceCount; ++i)
@@ -43,24 +41,4 @@ void DateBack(const std::string& file)
     const HANDLE handle = CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     SetFileTime(handle, nullptr, nullptr, &minutesAgo);
     CloseHandle(handle);
-}
-
-std::vector<std::string> ReaderView(const std::string& file)
-{
-    std::vector<char> names(1 << 16), lines(1 << 22);
-    GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), file.c_str());
-    std::vector<std::string> view, seen;
-    for (const char* name = names.data(); *name; name += std::strlen(name) + 1) {
-        bool again = false;
-        for (const std::string& earlier : seen)
-            again = again || _stricmp(earlier.c_str(), name) == 0;
-        if (again)
-            continue;
-        seen.push_back(name);
-        view.push_back(std::string("[") + name + "]");
-        GetPrivateProfileSectionA(name, lines.data(), static_cast<DWORD>(lines.size()), file.c_str());
-        for (const char* line = lines.data(); *line; line += std::strlen(line) + 1)
-            view.push_back(line);
-    }
-    return view;
 }

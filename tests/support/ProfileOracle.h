@@ -28,7 +28,3 @@ void WriteValuesPerEntry(LPCSTR file, const std::vector<ProfileValue>& values);
 // Dates a file minutes back, out of the profile functions' cache: their reader
 // rereads a file on every call while its last write is a moment old.
 void DateBack(const std::string& file);
-
-// Every section of a file as the reader gives it, the first of each name:
-// "[name]" and then its lines, as GetPrivateProfileSectionA returns them.
-std::vector<std::string> ReaderView(const std::string& file);
